@@ -1,11 +1,16 @@
+#include "ListMode.h"
+
 #include "Strings.h"
 
-#include <cstdio>
-#include <string>
+#include <QCoreApplication>
 
-int main()
+#include <cstdio>
+
+int main(int argc, char *argv[])
 {
-    const std::string title(ResourceString(ids::kDocumentString));
-    std::printf("%s\n", title.c_str());
-    return 0;
+    QCoreApplication::setApplicationName(QString::fromUtf8(ResourceString(ids::kAppName)));
+    QCoreApplication::setApplicationVersion("4.1");
+    // Until the window exists, the list is what the program shows.
+    QCoreApplication app(argc, argv);
+    return RunListMode(app.arguments(), QCoreApplication::applicationFilePath(), stdout, stderr);
 }
