@@ -9,10 +9,12 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #ifdef _WIN32
 #include <io.h>
@@ -41,22 +43,34 @@ struct UsageError {
 
 // Texts come from a file anyone may have written: control characters would break the
 // tab-separated lines or steer the terminal, so they are shown as U+FFFD.
-std::string Printable(const std::string &text)
+void AppendPrintable(std::string &out, std::string_view text)
 {
-    std::string result;
-    result.reserve(text.size());
+    const auto needsCare = [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F || b == 0xC2; // 0xC2 leads the C1 controls
+    };
+    if (std::none_of(text.begin(), text.end(), needsCare)) {
+        out.append(text);
+        return;
+    }
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         const bool c1 = c == 0xC2 && i + 1 < text.size() &&
                         static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
                         static_cast<unsigned char>(text[i + 1]) <= 0x9F;
         if (c < 0x20 || c == 0x7F || c1) {
-            result += "\xEF\xBF\xBD";
+            out += "\xEF\xBF\xBD";
             i += c1 ? 1 : 0;
         } else {
-            result += static_cast<char>(c);
+            out += static_cast<char>(c);
         }
     }
+}
+
+std::string Printable(std::string_view text)
+{
+    std::string result;
+    AppendPrintable(result, text);
     return result;
 }
 
@@ -84,17 +98,19 @@ public:
         m_line += row.today ? 'H' : '-';
         m_line += row.yearJubilee ? 'J' : '-';
         m_line += '\t';
-        AppendCell(Printable(row.message), row.yearJubilee ? kBlackOnYellow : nullptr);
+        AppendCell(row.message, row.yearJubilee ? kBlackOnYellow : nullptr);
         WriteLine(m_out, m_line);
     }
 
 private:
-    void AppendCell(const std::string &text, const char *colour)
+    void AppendCell(std::string_view text, const char *colour)
     {
-        if (m_colour && colour != nullptr)
-            m_line.append(colour).append(text).append(kReset);
-        else
-            m_line += text;
+        const bool coloured = m_colour && colour != nullptr;
+        if (coloured)
+            m_line.append(colour);
+        AppendPrintable(m_line, text);
+        if (coloured)
+            m_line.append(kReset);
     }
 
     std::FILE *m_out;

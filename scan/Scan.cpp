@@ -85,40 +85,83 @@ std::string RangeCaption(const ScanWindow &window)
 
 ScanPlan::ScanPlan(const std::vector<Entry> &entries, const ScanWindow &window)
     : m_entries(entries)
+    , m_first(window.first)
 {
-    m_keys.reserve(entries.size());
-    long long maxMagnitude = 0;
+    const int dayCount = window.DayCount();
+    m_candidates.resize(static_cast<std::size_t>(dayCount));
+    if (dayCount == 0)
+        return;
     const long long first = window.first.time_since_epoch().count();
     const long long last = window.last.time_since_epoch().count();
+
+    // Day distances that can be a week or day jubilee, smallest first; the rule is symmetric
+    // in the sign.
+    long long maxMagnitude = 0;
     for (const Entry &entry : entries) {
         const long long serial = SerialDay(entry.date);
-        m_keys.push_back({serial, entry.date.tm_mday});
         maxMagnitude =
             std::max({maxMagnitude, std::llabs(first - serial), std::llabs(last - serial)});
     }
-    // Which day distances can be a week or day jubilee, decided once per scan rather than once
-    // per entry and day. Symmetric in the sign, like the round-number rule.
-    m_roundDayCounts.resize(static_cast<std::size_t>(maxMagnitude) + 1);
+    std::vector<int> roundDistances;
     for (long long d = 0; d <= maxMagnitude; ++d) {
         const int days = static_cast<int>(d);
-        m_roundDayCounts[static_cast<std::size_t>(d)] =
-            IsRoundNumber(days) || (days % 7 == 0 && IsRoundNumber(days / 7));
+        if (IsRoundNumber(days) || (days % 7 == 0 && IsRoundNumber(days / 7)))
+            roundDistances.push_back(days);
+    }
+
+    const year_month_day firstDay{window.first};
+    const year_month_day lastDay{window.last};
+    const int firstMonth = static_cast<int>(firstDay.year()) * 12 +
+                           static_cast<int>(static_cast<unsigned>(firstDay.month())) - 1;
+    const int lastMonth = static_cast<int>(lastDay.year()) * 12 +
+                          static_cast<int>(static_cast<unsigned>(lastDay.month())) - 1;
+
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const tm &date = entries[i].date;
+        const long long serial = SerialDay(date);
+        const int index = static_cast<int>(i);
+        const auto add = [&](long long day) {
+            if (day < first || day > last)
+                return;
+            std::vector<int> &onDay = m_candidates[static_cast<std::size_t>(day - first)];
+            if (onDay.empty() || onDay.back() != index) // an entry's days come together
+                onDay.push_back(index);
+        };
+        // Weeks and days: distances both ways from the entry's date.
+        const auto from = std::lower_bound(roundDistances.begin(), roundDistances.end(),
+                                           std::max({0LL, first - serial, serial - last}));
+        for (auto d = from; d != roundDistances.end(); ++d) {
+            if (serial + *d > last && serial - *d < first)
+                break;
+            add(serial + *d);
+            add(serial - *d);
+        }
+        // Years and months: the entry's day of the month, where the month count can be one.
+        const int entryMonth = (date.tm_year + 1900) * 12 + date.tm_mon;
+        for (int month = firstMonth; month <= lastMonth; ++month) {
+            const int months = month - entryMonth;
+            if (months % 12 != 0 && !IsRoundNumber(months))
+                continue;
+            const int y = month >= 0 ? month / 12 : (month - 11) / 12;
+            const year_month_day candidate{
+                year{y}, std::chrono::month{static_cast<unsigned>(month - y * 12 + 1)},
+                day{static_cast<unsigned>(date.tm_mday)}};
+            if (candidate.ok())
+                add(sys_days{candidate}.time_since_epoch().count());
+        }
     }
 }
 
-void ScanPlan::ScanDay(const tm &day, bool isToday, ScanSink &sink) const
+void ScanPlan::ScanDay(sys_days day, bool isToday, ScanSink &sink) const
 {
-    const long long serial = SerialDay(day);
-    const std::string dateText = DateText(day);
-    for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        const Key &key = m_keys[i];
-        const int days = static_cast<int>(serial - key.serialDay);
-        // Years and months need the same day of the month; weeks and days a round distance.
-        if (day.tm_mday != key.dayOfMonth &&
-            !m_roundDayCounts[static_cast<std::size_t>(std::abs(days))])
-            continue;
-        const Entry &entry = m_entries[i];
-        Jubilee hit = CheckJubilee(day, entry.date, entry.nameText, entry.suffixText);
+    const long long index = (day - m_first).count();
+    if (index < 0 || index >= static_cast<long long>(m_candidates.size()))
+        return;
+    const tm date = ScannedDay(day);
+    const std::string dateText = DateText(date);
+    for (const int i : m_candidates[static_cast<std::size_t>(index)]) {
+        const Entry &entry = m_entries[static_cast<std::size_t>(i)];
+        Jubilee hit = CheckJubilee(date, entry.date, entry.nameText, entry.suffixText);
         if (hit)
             sink.RowFound({dateText, std::move(hit.message), isToday, hit.yearJubilee});
     }
@@ -128,10 +171,9 @@ void RunWindowScan(const ScanWindow &window, const std::vector<Entry> &entries, 
 {
     const ScanPlan plan(entries, window);
     for (sys_days d = window.first; d <= window.last; d += days{1}) {
-        const tm day = ScannedDay(d);
         const bool isToday = d == window.today;
-        sink.DayStarted(day, isToday);
-        plan.ScanDay(day, isToday, sink);
+        sink.DayStarted(ScannedDay(d), isToday);
+        plan.ScanDay(d, isToday, sink);
     }
 }
 

@@ -40,22 +40,20 @@ tm ScannedDay(std::chrono::sys_days day);
 std::string DateText(const tm &day);                // "%2.2i.%2.2i.%4.4i"
 std::string RangeCaption(const ScanWindow &window); // "Jubiläen vom ... bis zum ..."
 
-// The entries of one scan, prepared once so that each day's pass is cheap. The entries must
-// outlive the plan.
+// The entries of one scan, prepared once: for every day of the window, the entries that can
+// have a jubilee on it (the same day of the month for years and months, a round distance for
+// weeks and days), so that a day's pass asks the chain only about those. The entries must
+// outlive the plan; its size grows with the rows found, not with days times entries.
 class ScanPlan {
 public:
     ScanPlan(const std::vector<Entry> &entries, const ScanWindow &window);
 
-    void ScanDay(const tm &day, bool isToday, ScanSink &sink) const;
+    void ScanDay(std::chrono::sys_days day, bool isToday, ScanSink &sink) const;
 
 private:
-    struct Key {
-        long long serialDay;
-        int dayOfMonth;
-    };
     const std::vector<Entry> &m_entries;
-    std::vector<Key> m_keys;
-    std::vector<bool> m_roundDayCounts; // by magnitude: a day or week jubilee is possible
+    std::chrono::sys_days m_first;
+    std::vector<std::vector<int>> m_candidates; // per day of the window, in file order
 };
 
 // Runs the whole window over the entries.

@@ -1,0 +1,267 @@
+// festmark --list as a user runs it: output, exit status, settings, and every kind of bad file.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class ListModeTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        QDir(m_dir.path()).mkpath("config/Orvanta");
+        QDir(m_dir.path()).mkpath("home");
+    }
+
+    QString Path(const QString &name) const { return m_dir.filePath(name); }
+
+    QString Write(const QString &name, const QByteArray &content) const
+    {
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return file.fileName();
+    }
+
+    void WriteSettings(const QByteArray &ini) const { Write("config/Orvanta/Festmark.conf", ini); }
+
+    Result Run(QStringList arguments, bool asNobody = false) const
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", Path("config"));
+        env.insert("HOME", Path("home"));
+        process.setProcessEnvironment(env);
+#ifndef _WIN32
+        if (asNobody) {
+            process.setChildProcessModifier([] {
+                if (setgid(65534) != 0 || setuid(65534) != 0)
+                    _exit(99);
+            });
+        }
+#endif
+        arguments.prepend("--list");
+        process.start(FESTMARK_BINARY, arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QTemporaryDir m_dir;
+};
+
+const QString kCaption14March = QString::fromUtf8("Jubiläen vom 12.03.2026 bis zum 21.03.2026\n");
+
+TEST_F(ListModeTest, PrintsCaptionAndRowsWithFlags)
+{
+    const QString file = Write("Festmark.txt", "14.03.1976 Anna wird # alt\n"
+                                               "21.03.1976 Bernd wird # alt\n"
+                                               "24.12.2026 Noch # bis Heiligabend\n"
+                                               "10.05.2000 Hochzeit Meier\n");
+    const Result r = Run({"--file", file, "--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, kCaption14March + "14.03.2026\tHJ\tAnna wird 50 Jahre alt!\n"
+                                       "19.03.2026\t--\tNoch -40 Wochen bis Heiligabend!\n"
+                                       "21.03.2026\t-J\tBernd wird 50 Jahre alt!\n");
+    EXPECT_FALSE(r.out.contains(QChar(0x1b))); // no colours when not a terminal
+}
+
+TEST_F(ListModeTest, IsoDateAndDayOptionsOverrideTheSettings)
+{
+    WriteSettings("[Settings]\nStartday=30\nStopday=30\n");
+    const QString file = Write("f.txt", "24.12.2026 Noch # bis Heiligabend\n");
+    const Result r = Run({"--file", file, "--date", "2026-12-14", "--back", "0", "--ahead", "0"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, QString::fromUtf8("Jubiläen vom 14.12.2026 bis zum 14.12.2026\n"
+                                       "14.12.2026\tH-\tNoch -10 Tage bis Heiligabend!\n"));
+}
+
+TEST_F(ListModeTest, UsesTheStoredSettingsAndWritesNothing)
+{
+    const QString file = Write("Meine Liste.txt", "\x94\x84.01.2000 x\n15.03.2000 J\x94rg wird # alt\n");
+    const QByteArray ini = "[Settings]\nStartday=0\nStopday=1\nOEM=1\nFilePath=" +
+                           file.toUtf8() + "\nauto=1\n";
+    WriteSettings(ini);
+    const Result r = Run({"--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, QString::fromUtf8("Jubiläen vom 14.03.2026 bis zum 15.03.2026\n"
+                                       "15.03.2026\t-J\tJörg wird 26 Jahre alt!\n"));
+    EXPECT_EQ(r.err, QString::fromUtf8("Fehler in Datei ") + QDir::toNativeSeparators(file) +
+                         QString::fromUtf8(", Zeile 1: öä.01.2000 x\n"));
+    QFile stored(Path("config/Orvanta/Festmark.conf"));
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.readAll(), ini);
+    EXPECT_FALSE(QDir(Path("config/autostart")).exists());
+}
+
+TEST_F(ListModeTest, AnsiOptionReadsWindowsBytes)
+{
+    const QString file = Write("f.txt", "15.03.2000 J\x94rg \xF6\n");
+    WriteSettings("[Settings]\nOEM=1\n");
+    const Result r = Run({"--file", file, "--date", "15.03.2026", "--back", "0", "--ahead", "0",
+                          "--ansi"});
+    EXPECT_EQ(r.out, QString::fromUtf8("Jubiläen vom 15.03.2026 bis zum 15.03.2026\n"
+                                       "15.03.2026\tHJ\tJ\u201Drg \u00F626 Jahre!\n"));
+}
+
+TEST_F(ListModeTest, WithoutSettingsReadsTheListBesideTheProgram)
+{
+    const Result r = Run({"--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith(kCaption14March)) << r.out.toStdString();
+    EXPECT_GT(r.out.count('\n'), 1) << "the bundled example shows jubilees";
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(ListModeTest, BadLinesAreReportedOncePerScanAndTheRestIsListed)
+{
+    const QString file = Write("f.txt", "14.03.1976 Anna wird # alt\n\n31.02.2000 X\n");
+    const Result r = Run({"--file", file, "--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 0);
+    const QString path = QDir::toNativeSeparators(file);
+    EXPECT_EQ(r.err, "Fehler in Datei " + path + ", Zeile 2: \n" + "Fehler in Datei " + path +
+                         ", Zeile 3: 31.02.2000 X\n");
+    EXPECT_EQ(r.out, kCaption14March + "14.03.2026\tHJ\tAnna wird 50 Jahre alt!\n");
+}
+
+TEST_F(ListModeTest, ControlCharactersFromTheFileAreNotPassedToTheTerminal)
+{
+    const QString file = Write("f.txt", "14.03.1976 A\x1b[2J\tB #\x07\n");
+    const Result r = Run({"--file", file, "--date", "14.03.2026", "--back", "0", "--ahead", "0"});
+    EXPECT_TRUE(r.out.endsWith(QString::fromUtf8("HJ\tA\uFFFD[2J\uFFFDB 50 Jahre\uFFFD!\n")))
+        << r.out.toStdString();
+}
+
+struct UsageCase {
+    const char *name;
+    QStringList arguments;
+    const char *complaint;
+};
+
+class ListModeUsageTest : public ListModeTest, public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(ListModeUsageTest, EndsWithOneLineAndStatusTwo)
+{
+    const Result r = Run(GetParam().arguments);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8(GetParam().complaint))) << r.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListModeUsageTest,
+    testing::Values(UsageCase{"UnknownOption", {"--colour"}, "colour"},
+                    UsageCase{"PositionalArgument", {"extra"}, "extra"},
+                    UsageCase{"BackNotANumber", {"--back", "zwei"}, "--back"},
+                    UsageCase{"BackTooLarge", {"--back", "3653"}, "3652"},
+                    UsageCase{"BackNegative", {"--back", "-1"}, "--back"},
+                    UsageCase{"AheadTooLarge", {"--ahead", "13150"}, "13149"},
+                    UsageCase{"MissingValue", {"--ahead"}, "ahead"},
+                    UsageCase{"DateDoesNotExist", {"--date", "31.02.2026"}, "--date"},
+                    UsageCase{"DateNotADate", {"--date", "morgen"}, "--date"},
+                    UsageCase{"BothCodePages", {"--oem", "--ansi"}, "--oem"}),
+    [](const auto &info) { return info.param.name; });
+
+TEST_F(ListModeTest, HelpAndVersion)
+{
+    const Result help = Run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--ahead"));
+    const Result version = Run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "Festmark 4.1\n");
+}
+
+class ListModeOpenFailureTest : public ListModeTest {
+protected:
+    void ExpectCannotOpen(const QString &file, bool asNobody = false)
+    {
+        const Result r = Run({"--file", file, "--date", "14.03.2026"}, asNobody);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, kCaption14March);
+        EXPECT_EQ(r.err, QString::fromUtf8("Fehler beim Öffnen von ") +
+                             QDir::toNativeSeparators(file) + "\n");
+    }
+};
+
+TEST_F(ListModeOpenFailureTest, MissingFile) { ExpectCannotOpen(Path("fehlt.txt")); }
+
+TEST_F(ListModeOpenFailureTest, Directory) { ExpectCannotOpen(m_dir.path()); }
+
+TEST_F(ListModeOpenFailureTest, EmptyPath) { ExpectCannotOpen(QString()); }
+
+TEST_F(ListModeOpenFailureTest, FileWithoutReadPermission)
+{
+    const QString file = Write("geheim.txt", "14.03.1976 Anna wird # alt\n");
+    QFile::setPermissions(file, QFileDevice::WriteOwner);
+    // Root reads any file: then the program runs as nobody, who must reach the folder.
+    bool asNobody = false;
+#ifndef _WIN32
+    asNobody = geteuid() == 0;
+#endif
+    QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                            QFileDevice::ExeOther);
+    ExpectCannotOpen(file, asNobody);
+}
+
+TEST_F(ListModeTest, EmptyFileListsNothing)
+{
+    const Result r = Run({"--file", Write("leer.txt", ""), "--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, kCaption14March);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(ListModeTest, BinaryFileGivesBadLinesAndNoCrash)
+{
+    QByteArray garbage(4096, '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>((i * 131 + 7) % 256);
+    const Result r = Run({"--file", Write("bild.png", garbage), "--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, kCaption14March);
+    EXPECT_TRUE(r.err.startsWith("Fehler in Datei"));
+    const Result nuls =
+        Run({"--file", Write("nul.bin", QByteArray(1000, '\0')), "--date", "14.03.2026"});
+    EXPECT_EQ(nuls.exitCode, 0);
+    EXPECT_EQ(nuls.err.count('\n'), 1);
+}
+
+TEST_F(ListModeTest, HugeFileAndHugeLine)
+{
+    QByteArray big;
+    const QByteArray line = "14.03.1976 Anna wird # alt\n";
+    while (big.size() < 50 * 1024 * 1024)
+        big += line;
+    big += "kaputt\n";
+    const Result r = Run({"--file", Write("gross.txt", big), "--date", "15.03.2026", "--back",
+                          "0", "--ahead", "0"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, QString::fromUtf8("Jubiläen vom 15.03.2026 bis zum 15.03.2026\n"));
+    EXPECT_TRUE(r.err.endsWith(", Zeile " + QString::number(big.count('\n')) + ": kaputt\n"));
+
+    const QByteArray name(1024 * 1024, 'x');
+    const Result longLine = Run({"--file", Write("lang.txt", "14.03.1976 " + name + "#!"),
+                                 "--date", "14.03.2026", "--back", "0", "--ahead", "0"});
+    EXPECT_EQ(longLine.exitCode, 0);
+    EXPECT_TRUE(longLine.out.endsWith("\tHJ\t" + name + "50 Jahre!!\n"));
+}
+
+} // namespace

@@ -1,0 +1,305 @@
+// Reading the date list: the date parse, real dates, the text split, encodings and files.
+#include "DateList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct ParseCase {
+    const char *name;
+    const char *line;
+    bool parses;
+    int day, month, year;
+};
+
+class ParseEntryDateTest : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseEntryDateTest, ReadsLikeTheFormattedScan)
+{
+    const ParseCase &c = GetParam();
+    int day = -7;
+    int month = -7;
+    int year = -7;
+    ASSERT_EQ(ParseEntryDate(c.line, day, month, year), c.parses);
+    if (c.parses) {
+        EXPECT_EQ(day, c.day);
+        EXPECT_EQ(month, c.month);
+        EXPECT_EQ(year, c.year);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseEntryDateTest,
+    testing::Values(ParseCase{"Full", "14.03.1976 Anna wird # alt", true, 14, 3, 1976},
+                    ParseCase{"ShortNumbers", "1.3.1976 Anna", true, 1, 3, 1976},
+                    ParseCase{"BlanksBeforeNumbers", " 1. 3.\t1976", true, 1, 3, 1976},
+                    ParseCase{"LeadingZerosAreDecimal", "08.09.2008", true, 8, 9, 2008},
+                    ParseCase{"TwoDigitYearAsWritten", "14.03.76 x", true, 14, 3, 76},
+                    ParseCase{"NothingAfterYearLooked", "14.03.19761", true, 14, 3, 1976},
+                    ParseCase{"SignCountsInWidth", "-1.+3.-999", true, -1, 3, -999},
+                    ParseCase{"Empty", "", false, 0, 0, 0},
+                    ParseCase{"Text", "Anna wird # alt", false, 0, 0, 0},
+                    ParseCase{"Slashes", "14/03/1976", false, 0, 0, 0},
+                    ParseCase{"DayTooWide", "140.3.1976", false, 0, 0, 0},
+                    ParseCase{"BlankBeforeDot", "14 .03.1976", false, 0, 0, 0},
+                    ParseCase{"SignWithoutDigits", "+.03.1976", false, 0, 0, 0},
+                    ParseCase{"NoYear", "14.03.", false, 0, 0, 0},
+                    ParseCase{"Blanks", "   ", false, 0, 0, 0}),
+    [](const auto &info) { return info.param.name; });
+
+struct ExistingCase {
+    const char *name;
+    int day, month, year;
+    bool exists;
+};
+
+class ExistingDateTest : public testing::TestWithParam<ExistingCase> {};
+
+TEST_P(ExistingDateTest, AcceptsOnlyGregorianDates)
+{
+    const ExistingCase &c = GetParam();
+    EXPECT_EQ(IsExistingDate(c.day, c.month, c.year), c.exists);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExistingDateTest,
+                         testing::Values(ExistingCase{"ThirtyFirstFebruary", 31, 2, 2000, false},
+                                         ExistingCase{"DayZero", 0, 5, 1990, false},
+                                         ExistingCase{"MonthThirteen", 14, 13, 1976, false},
+                                         ExistingCase{"MonthZero", 14, 0, 1976, false},
+                                         ExistingCase{"LeapDayCommonYear", 29, 2, 1981, false},
+                                         ExistingCase{"LeapDayLeapYear", 29, 2, 1980, true},
+                                         ExistingCase{"LeapDay2000", 29, 2, 2000, true},
+                                         ExistingCase{"LeapDay1900", 29, 2, 1900, false},
+                                         ExistingCase{"ThirtyFirstApril", 31, 4, 2026, false},
+                                         ExistingCase{"ThirtiethApril", 30, 4, 2026, true},
+                                         ExistingCase{"NegativeDay", -1, 3, 1976, false},
+                                         ExistingCase{"EarliestYear", 31, 12, -999, true}),
+                         [](const auto &info) { return info.param.name; });
+
+struct SplitCase {
+    const char *name;
+    const char *line;
+    const char *nameText;
+    const char *suffixText;
+};
+
+class SplitEntryLineTest : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitEntryLineTest, SplitsAtFirstHashFromTwelfthCharacter)
+{
+    const SplitCase &c = GetParam();
+    std::string name = "old";
+    std::string suffix = "old";
+    SplitEntryLine(c.line, name, suffix);
+    EXPECT_EQ(name, c.nameText);
+    EXPECT_EQ(suffix, c.suffixText);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SplitEntryLineTest,
+    testing::Values(SplitCase{"Anna", "14.03.1976 Anna wird # alt", "Anna wird ", " alt"},
+                    SplitCase{"WithoutHash", "10.05.2000 Hochzeit Meier", "Hochzeit Meier", ""},
+                    SplitCase{"HashAsSeparatorDoesNotCount", "14.03.1976#Anna#", "Anna", ""},
+                    SplitCase{"FurtherHashInSuffix", "14.03.1976 A#b#c", "A", "b#c"},
+                    SplitCase{"ExactlyElevenCharacters", "14.03.1976 ", "", ""},
+                    SplitCase{"ShorterThanEleven", "1.1.2000", "", ""},
+                    SplitCase{"ShortDateCutsIntoName", "1.3.1976 Anna", "na", ""},
+                    SplitCase{"CarriageReturnIsOrdinary", "14.03.1976 A\rB#\r", "A\rB", "\r"},
+                    SplitCase{"UmlautWithinFirstElevenCharacters", "1.3.1976 ä Anna", "Anna", ""},
+                    SplitCase{"UmlautsInTexts", "14.03.1976 Jörg wird # älter", "Jörg wird ",
+                              " älter"}),
+    [](const auto &info) { return info.param.name; });
+
+std::vector<std::string> Names(const DateList &list)
+{
+    std::vector<std::string> names;
+    for (const Entry &e : list.entries)
+        names.push_back(e.nameText + "|" + e.suffixText);
+    return names;
+}
+
+TEST(ParseDateListTest, AnnasLineGivesTheEntry)
+{
+    const DateList list = ParseDateList("14.03.1976 Anna wird # alt\n", 0);
+    ASSERT_EQ(list.entries.size(), 1u);
+    const Entry &anna = list.entries.front();
+    EXPECT_EQ(anna.date.tm_mday, 14);
+    EXPECT_EQ(anna.date.tm_mon, 2);
+    EXPECT_EQ(anna.date.tm_year, 76);
+    EXPECT_EQ(anna.date.tm_yday, 73);
+    EXPECT_EQ(anna.nameText, "Anna wird ");
+    EXPECT_EQ(anna.suffixText, " alt");
+    EXPECT_EQ(anna.lineNumber, 1);
+    EXPECT_TRUE(list.badLines.empty());
+}
+
+TEST(ParseDateListTest, CrLfAndLfGiveTheSameEntries)
+{
+    const DateList lf = ParseDateList("14.03.1976 Anna\n10.05.2000 Meier\n", 0);
+    const DateList crlf = ParseDateList("14.03.1976 Anna\r\n10.05.2000 Meier\r\n", 0);
+    EXPECT_EQ(Names(lf), Names(crlf));
+    EXPECT_EQ(Names(lf), (std::vector<std::string>{"Anna|", "Meier|"}));
+}
+
+TEST(ParseDateListTest, LastLineWithoutLineBreakIsReadWhole)
+{
+    EXPECT_EQ(Names(ParseDateList("01.01.2000 X\n14.03.1976 Anna", 0)),
+              (std::vector<std::string>{"X|", "Anna|"}));
+}
+
+TEST(ParseDateListTest, BadLinesAreKeptWithTheirNumbersAndTheRestIsRead)
+{
+    const DateList list = ParseDateList("14.03.1976 Anna\n\nkein Datum\n31.02.2000 X\n"
+                                        "00.05.1990 Y\n14.13.1976 Z\n29.02.1981 W\n"
+                                        "29.02.1980 Jörg\n",
+                                        0);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Anna|", "Jörg|"}));
+    ASSERT_EQ(list.badLines.size(), 6u);
+    EXPECT_EQ(list.badLines[0].lineNumber, 2);
+    EXPECT_EQ(list.badLines[0].text, "");
+    EXPECT_EQ(list.badLines[1].lineNumber, 3);
+    EXPECT_EQ(list.badLines[1].text, "kein Datum");
+    EXPECT_EQ(list.badLines[5].lineNumber, 7);
+    EXPECT_EQ(list.entries[1].lineNumber, 8);
+}
+
+TEST(ParseDateListTest, ByteOrderMarkIsSkipped)
+{
+    const DateList list = ParseDateList("\xEF\xBB\xBF"
+                                        "14.03.1976 Anna\n",
+                                        0);
+    EXPECT_EQ(Names(list), std::vector<std::string>{"Anna|"});
+    EXPECT_TRUE(list.badLines.empty());
+}
+
+TEST(ParseDateListTest, LongLineIsOneEntryWithItsWholeText)
+{
+    const std::string name(109, 'n');
+    const DateList list = ParseDateList("14.03.1976 " + name + "#end\n", 0);
+    ASSERT_EQ(list.entries.size(), 1u);
+    EXPECT_EQ(list.entries[0].nameText, name);
+    EXPECT_EQ(list.entries[0].suffixText, "end");
+    EXPECT_TRUE(list.badLines.empty());
+}
+
+TEST(ParseDateListTest, EmptyContentGivesNothing)
+{
+    const DateList list = ParseDateList("", 0);
+    EXPECT_TRUE(list.entries.empty());
+    EXPECT_TRUE(list.badLines.empty());
+}
+
+TEST(ParseDateListTest, BinaryGarbageGivesBadLinesOnly)
+{
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage += static_cast<char>((i * 7919) % 256);
+    const DateList list = ParseDateList(QByteArrayView(garbage.data(), garbage.size()), 0);
+    EXPECT_TRUE(list.entries.empty());
+    EXPECT_FALSE(list.badLines.empty());
+    const std::string nuls(100, '\0');
+    const DateList nulList = ParseDateList(QByteArrayView(nuls.data(), nuls.size()), 1);
+    EXPECT_TRUE(nulList.entries.empty());
+    ASSERT_EQ(nulList.badLines.size(), 1u);
+    EXPECT_EQ(nulList.badLines[0].text.size(), 100u);
+}
+
+struct EncodingCase {
+    const char *name;
+    const char *bytes;
+    int oemFile;
+    const char *expected; // UTF-8
+};
+
+class DecodeLineTest : public testing::TestWithParam<EncodingCase> {};
+
+TEST_P(DecodeLineTest, ShowsUmlautsOfEveryFile)
+{
+    EXPECT_EQ(DecodeLine(GetParam().bytes, GetParam().oemFile), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DecodeLineTest,
+    testing::Values(EncodingCase{"AsciiUnchanged", "14.03.1976 Anna", 0, "14.03.1976 Anna"},
+                    EncodingCase{"Utf8", "J\xC3\xB6rg \xC3\x9F", 0, "Jörg ß"},
+                    EncodingCase{"Windows1252", "J\xF6rg \xDF \x80", 0, "Jörg ß €"},
+                    EncodingCase{"Oem850", "J\x94rg \xE1 \x84\x81", 1, "Jörg ß äü"},
+                    EncodingCase{"OemBytesAsAnsi", "\x84", 0, "„"},
+                    EncodingCase{"OemAnyNonzeroValue", "\x94", -1, "ö"}),
+    [](const auto &info) { return info.param.name; });
+
+class DateListFileTest : public testing::Test {
+protected:
+    QString Write(const QString &name, const QByteArray &content)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(DateListFileTest, ReadsAFileAtAPathWithSpacesAndUmlauts)
+{
+    const QString path = Write(QString::fromUtf8("Meine Jubiläen ü.txt"), "14.03.1976 Anna\n");
+    const auto list = ReadDateListFile(path, 0);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(Names(*list), std::vector<std::string>{"Anna|"});
+}
+
+TEST_F(DateListFileTest, EmptyFileIsAnEmptyList)
+{
+    const auto list = ReadDateListFile(Write("empty.txt", ""), 0);
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(list->entries.empty());
+    EXPECT_TRUE(list->badLines.empty());
+}
+
+TEST_F(DateListFileTest, WhatIsNoReadableFileCannotBeOpened)
+{
+    EXPECT_FALSE(ReadDateListFile(m_dir.filePath("missing.txt"), 0));
+    EXPECT_FALSE(ReadDateListFile(m_dir.path(), 0)); // a directory
+    EXPECT_FALSE(ReadDateListFile(QString(), 0));
+    EXPECT_FALSE(ReadDateListFile("/dev/zero", 0)); // would never end
+}
+
+TEST_F(DateListFileTest, FileWithoutReadPermissionCannotBeOpened)
+{
+    const QString path = Write("secret.txt", "14.03.1976 Anna\n");
+    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    if (QFile(path).open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "running with rights that read any file; the list mode test covers it";
+    EXPECT_FALSE(ReadDateListFile(path, 0));
+}
+
+TEST_F(DateListFileTest, LargeFilesAreReadWhole)
+{
+    QByteArray big;
+    const QByteArray line = "14.03.1976 Anna wird # alt\nkein Datum\n";
+    big.reserve(50 * 1024 * 1024 + line.size());
+    while (big.size() < 50 * 1024 * 1024)
+        big += line;
+    const qsizetype pairs = big.size() / line.size();
+    const auto list = ReadDateListFile(Write("big.txt", big), 0);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(static_cast<qsizetype>(list->entries.size()), pairs);
+    EXPECT_EQ(static_cast<qsizetype>(list->badLines.size()), pairs);
+    EXPECT_EQ(list->badLines.back().lineNumber, 2 * pairs);
+
+    const QByteArray longLine = "14.03.1976 " + QByteArray(1024 * 1024, 'x') + "# alt";
+    const auto one = ReadDateListFile(Write("long.txt", longLine), 0);
+    ASSERT_TRUE(one);
+    ASSERT_EQ(one->entries.size(), 1u);
+    EXPECT_EQ(one->entries[0].nameText.size(), 1024u * 1024u);
+}
+
+} // namespace

@@ -1,0 +1,210 @@
+// The window scan: the days it walks, the rows it finds, their order, and the reports.
+#include "Scan.h"
+#include "Jubilee.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono;
+
+struct Recorder : ScanSink {
+    void DayStarted(const tm &day, bool isToday) override
+    {
+        days.push_back(DateText(day));
+        if (isToday)
+            todays.push_back(DateText(day));
+    }
+    void RowFound(const ResultRow &row) override { rows.push_back(row); }
+
+    std::vector<std::string> Lines() const
+    {
+        std::vector<std::string> lines;
+        for (const ResultRow &r : rows) {
+            lines.push_back(r.dateText + " " + (r.today ? "H" : "-") + (r.yearJubilee ? "J" : "-") +
+                            " " + r.message);
+        }
+        return lines;
+    }
+
+    std::vector<std::string> days;
+    std::vector<std::string> todays;
+    std::vector<ResultRow> rows;
+};
+
+Recorder Scan(const std::string &file, year_month_day today, int back, int ahead)
+{
+    const DateList list = ParseDateList(QByteArrayView(file.data(), file.size()), 0);
+    Recorder recorder;
+    RunWindowScan(MakeScanWindow(today, back, ahead), list.entries, recorder);
+    return recorder;
+}
+
+constexpr year_month_day k14March2026 = 2026y / March / 14;
+
+TEST(ScanWindowTest, DefaultWindowIsTenDaysWithTodayThird)
+{
+    const Recorder r = Scan("", k14March2026, 2, 7);
+    ASSERT_EQ(r.days.size(), 10u);
+    EXPECT_EQ(r.days.front(), "12.03.2026");
+    EXPECT_EQ(r.days[2], "14.03.2026");
+    EXPECT_EQ(r.days.back(), "21.03.2026");
+    EXPECT_EQ(r.todays, std::vector<std::string>{"14.03.2026"});
+    EXPECT_EQ(RangeCaption(MakeScanWindow(k14March2026, 2, 7)),
+              "Jubiläen vom 12.03.2026 bis zum 21.03.2026");
+}
+
+TEST(ScanWindowTest, ZeroDaysScanOnlyToday)
+{
+    const Recorder r = Scan("", k14March2026, 0, 0);
+    EXPECT_EQ(r.days, std::vector<std::string>{"14.03.2026"});
+    EXPECT_EQ(r.todays, std::vector<std::string>{"14.03.2026"});
+}
+
+TEST(ScanWindowTest, WindowEndingBeforeItsStartScansNoDay)
+{
+    const ScanWindow window = MakeScanWindow(k14March2026, -5, 2);
+    EXPECT_EQ(window.DayCount(), 0);
+    EXPECT_TRUE(Scan("", k14March2026, -5, 2).days.empty());
+}
+
+TEST(ScanWindowTest, WalksEveryCalendarDayOnceAcrossClockChangesAndLeapDays)
+{
+    // Europe's clocks change on 29.03. and 25.10.2026; neither costs or doubles a day.
+    const Recorder r = Scan("", 2026y / June / 1, 1000, 1000);
+    ASSERT_EQ(r.days.size(), 2001u);
+    for (std::size_t i = 1; i < r.days.size(); ++i) {
+        const sys_days day = MakeScanWindow(2026y / June / 1, 1000, 1000).first + days{i};
+        ASSERT_EQ(r.days[i], DateText(ScannedDay(day)));
+    }
+    EXPECT_NE(std::find(r.days.begin(), r.days.end(), "29.02.2028"), r.days.end());
+    EXPECT_NE(std::find(r.days.begin(), r.days.end(), "29.03.2026"), r.days.end());
+    EXPECT_NE(std::find(r.days.begin(), r.days.end(), "25.10.2026"), r.days.end());
+}
+
+TEST(ScanWindowTest, LongestWindowEndsWhereTheSettingsSay)
+{
+    EXPECT_EQ(RangeCaption(MakeScanWindow(k14March2026, 3652, 13149)),
+              "Jubiläen vom 14.03.2016 bis zum 14.03.2062");
+    EXPECT_EQ(MakeScanWindow(k14March2026, 3652, 13149).DayCount(), 16802);
+}
+
+TEST(ScanRowsTest, AnnasFiftiethIsTodaysYearJubilee)
+{
+    const Recorder r = Scan("14.03.1976 Anna wird # alt\n", k14March2026, 2, 7);
+    EXPECT_EQ(r.Lines(), std::vector<std::string>{"14.03.2026 HJ Anna wird 50 Jahre alt!"});
+}
+
+TEST(ScanRowsTest, ComingEventsCountNegative)
+{
+    const Recorder r = Scan("24.12.2026 Noch # bis Heiligabend\n", 2026y / December / 14, 0, 0);
+    EXPECT_EQ(r.Lines(), std::vector<std::string>{"14.12.2026 H- Noch -10 Tage bis Heiligabend!"});
+}
+
+TEST(ScanRowsTest, RowsGoByDayThenByLineOfTheFile)
+{
+    const Recorder r = Scan("15.03.2025 Zweiter # \n"
+                            "13.03.1976 Erster # \n"
+                            "14.03.2000 Dritter # \n",
+                            k14March2026, 1, 1);
+    EXPECT_EQ(r.Lines(), (std::vector<std::string>{"13.03.2026 -J Erster 50 Jahre !",
+                                                   "14.03.2026 HJ Dritter 26 Jahre !",
+                                                   "15.03.2026 -J Zweiter 1 Jahr !"}));
+}
+
+TEST(ScanRowsTest, EntryDatedOnTheScannedDayGivesNoRow)
+{
+    EXPECT_TRUE(Scan("14.03.2026 Heute #\n", k14March2026, 0, 0).rows.empty());
+}
+
+TEST(ScanRowsTest, YearJubileeTakesPrecedenceOverOtherUnits)
+{
+    // 14.03.2025 to 14.03.2026: 12 months and 365 days, reported as one year.
+    const Recorder r = Scan("14.03.2025 X #\n", k14March2026, 0, 0);
+    EXPECT_EQ(r.Lines(), std::vector<std::string>{"14.03.2026 HJ X 1 Jahr!"});
+}
+
+// The plan must find exactly the rows the chain finds over every pair of day and entry.
+TEST(ScanPlanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
+{
+    std::mt19937 random(314159);
+    std::uniform_int_distribution<int> anyDay(-200000, 40000);
+    std::uniform_int_distribution<int> nearDay(18000, 24000);
+    std::vector<Entry> entries;
+    const auto addEntry = [&](sys_days serial) {
+        Entry e;
+        e.date = ScannedDay(serial);
+        e.nameText = "E" + std::to_string(entries.size()) + " ";
+        entries.push_back(e);
+    };
+    for (int i = 0; i < 150; ++i)
+        addEntry(sys_days{days{anyDay(random)}});
+    for (int i = 0; i < 150; ++i)
+        addEntry(sys_days{days{nearDay(random)}});
+    addEntry(sys_days{2024y / February / 29});
+    addEntry(sys_days{2026y / January / 31});
+    addEntry(sys_days{2026y / January / 31}); // the same date twice
+
+    struct Window {
+        year_month_day today;
+        int back, ahead;
+    };
+    for (const Window w :
+         {Window{2026y / March / 14, 2, 7}, Window{2026y / January / 1, 400, 400},
+          Window{2020y / July / 9, 0, 0}, Window{2026y / March / 14, 3652, 13149}}) {
+        const ScanWindow window = MakeScanWindow(w.today, w.back, w.ahead);
+        Recorder recorder;
+        RunWindowScan(window, entries, recorder);
+
+        std::vector<std::string> expected;
+        for (sys_days d = window.first; d <= window.last; d += days{1}) {
+            const tm day = ScannedDay(d);
+            for (const Entry &e : entries) {
+                const Jubilee hit = CheckJubilee(day, e.date, e.nameText, e.suffixText);
+                if (hit)
+                    expected.push_back(DateText(day) + " " + (d == window.today ? "H" : "-") +
+                                       (hit.yearJubilee ? "J" : "-") + " " + hit.message);
+            }
+        }
+        ASSERT_EQ(recorder.Lines(), expected) << w.back << " " << w.ahead;
+    }
+}
+
+TEST(BadLineReportTest, OneLineNamesFileLineAndText)
+{
+    EXPECT_EQ(BadLineReport("/home/a/Festmark.txt", {3, "kein Datum"}),
+              "Fehler in Datei /home/a/Festmark.txt, Zeile 3: kein Datum");
+    EXPECT_EQ(OpenFailureMessage("/x y/Jubiläen.txt"), "Fehler beim Öffnen von /x y/Jubiläen.txt");
+}
+
+TEST(BadLineReportTest, MessageListsTheFirstTenAndCountsTheRest)
+{
+    std::vector<BadLine> bad;
+    for (int i = 1; i <= 15; ++i)
+        bad.push_back({i * 2, "Zeile" + std::to_string(i)});
+    const std::string message = BadLinesMessage("F.txt", bad);
+    EXPECT_EQ(message.rfind("Fehler in Datei F.txt:", 0), 0u);
+    EXPECT_NE(message.find("\nZeile 2: Zeile1"), std::string::npos);
+    EXPECT_NE(message.find("\nZeile 20: Zeile10"), std::string::npos);
+    EXPECT_EQ(message.find("Zeile11"), std::string::npos);
+    EXPECT_NE(message.find("und 5 weitere fehlerhafte Zeilen."), std::string::npos);
+
+    bad.resize(11);
+    EXPECT_NE(BadLinesMessage("F.txt", bad).find("und 1 weitere fehlerhafte Zeile."),
+              std::string::npos);
+    bad.resize(1);
+    EXPECT_EQ(BadLinesMessage("F.txt", bad), "Fehler in Datei F.txt:\nZeile 2: Zeile1");
+}
+
+TEST(BadLineReportTest, MessageShortensHugeLinesWithoutSplittingCharacters)
+{
+    const std::string text = std::string(79, 'x') + "äöü";
+    const std::string message = BadLinesMessage("F", {{1, text}});
+    EXPECT_EQ(message, "Fehler in Datei F:\nZeile 1: " + std::string(79, 'x') + "ä…");
+}
+
+} // namespace
