@@ -115,30 +115,49 @@ void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::stri
         suffixText.assign(text.substr(hash + 1));
 }
 
+namespace {
+
+// Opening a converter costs far more than decoding a line, so a file's lines share them.
+class LineDecoder {
+public:
+    explicit LineDecoder(int oemFile) : m_oem(oemFile != 0) {}
+
+    std::string Decode(QByteArrayView bytes)
+    {
+        if (IsAscii(bytes))
+            return std::string(bytes.data(), static_cast<std::size_t>(bytes.size()));
+        QString text;
+        if (m_oem) {
+            text = m_cp850.decode(bytes);
+        } else {
+            // Files written on Linux are UTF-8, files from Windows are Windows-1252.
+            m_utf8.resetState();
+            text = m_utf8.decode(bytes);
+            if (m_utf8.hasError())
+                text = m_windows1252.decode(bytes);
+        }
+        const QByteArray utf8Text = text.toUtf8();
+        return std::string(utf8Text.constData(), static_cast<std::size_t>(utf8Text.size()));
+    }
+
+private:
+    bool m_oem;
+    QStringDecoder m_utf8{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
+    QStringDecoder m_windows1252{"windows-1252", QStringConverter::Flag::Stateless};
+    QStringDecoder m_cp850{"IBM850", QStringConverter::Flag::Stateless};
+};
+
+} // namespace
+
 std::string DecodeLine(QByteArrayView bytes, int oemFile)
 {
-    if (IsAscii(bytes))
-        return std::string(bytes.data(), static_cast<std::size_t>(bytes.size()));
-    QString text;
-    if (oemFile != 0) {
-        QStringDecoder oem("IBM850");
-        text = oem.decode(bytes);
-    } else {
-        // Files written on Linux are UTF-8, files from Windows are Windows-1252.
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        text = utf8.decode(bytes);
-        if (utf8.hasError()) {
-            QStringDecoder ansi("windows-1252");
-            text = ansi.decode(bytes);
-        }
-    }
-    const QByteArray utf8Text = text.toUtf8();
-    return std::string(utf8Text.constData(), static_cast<std::size_t>(utf8Text.size()));
+    return LineDecoder(oemFile).Decode(bytes);
 }
 
 DateList ParseDateList(QByteArrayView content, int oemFile)
 {
     DateList list;
+    LineDecoder decoder(oemFile);
     if (content.startsWith("\xEF\xBB\xBF"))
         content = content.sliced(3);
     int lineNumber = 0;
@@ -150,7 +169,7 @@ DateList ParseDateList(QByteArrayView content, int oemFile)
         if (newline >= 0 && raw.endsWith('\r'))
             raw.chop(1);
 
-        std::string line = DecodeLine(raw, oemFile);
+        std::string line = decoder.Decode(raw);
         int day = 0;
         int month = 0;
         int year = 0;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -94,19 +95,25 @@ ScanPlan::ScanPlan(const std::vector<Entry> &entries, const ScanWindow &window)
     const long long first = window.first.time_since_epoch().count();
     const long long last = window.last.time_since_epoch().count();
 
-    // Day distances that can be a week or day jubilee, smallest first; the rule is symmetric
-    // in the sign.
-    long long maxMagnitude = 0;
+    // Day distances that can be a week or day jubilee, smallest first, decided only for the
+    // distances at which some entry meets the window; the rule is symmetric in the sign.
+    std::vector<std::pair<long long, long long>> reach; // [nearest, farthest] per entry
+    reach.reserve(entries.size());
     for (const Entry &entry : entries) {
         const long long serial = SerialDay(entry.date);
-        maxMagnitude =
-            std::max({maxMagnitude, std::llabs(first - serial), std::llabs(last - serial)});
+        reach.emplace_back(std::max({0LL, first - serial, serial - last}),
+                           std::max(std::llabs(first - serial), std::llabs(last - serial)));
     }
+    std::sort(reach.begin(), reach.end());
     std::vector<int> roundDistances;
-    for (long long d = 0; d <= maxMagnitude; ++d) {
-        const int days = static_cast<int>(d);
-        if (IsRoundNumber(days) || (days % 7 == 0 && IsRoundNumber(days / 7)))
-            roundDistances.push_back(days);
+    long long decidedUpTo = -1;
+    for (const auto &[nearest, farthest] : reach) {
+        for (long long d = std::max(nearest, decidedUpTo + 1); d <= farthest; ++d) {
+            const int days = static_cast<int>(d);
+            if (IsRoundNumber(days) || (days % 7 == 0 && IsRoundNumber(days / 7)))
+                roundDistances.push_back(days);
+        }
+        decidedUpTo = std::max(decidedUpTo, farthest);
     }
 
     const year_month_day firstDay{window.first};
