@@ -120,7 +120,10 @@ namespace {
 // Opening a converter costs far more than decoding a line, so a file's lines share them.
 class LineDecoder {
 public:
-    explicit LineDecoder(int oemFile) : m_oem(oemFile != 0) {}
+    explicit LineDecoder(int oemFile)
+        : m_oem(oemFile != 0)
+    {
+    }
 
     std::string Decode(QByteArrayView bytes)
     {

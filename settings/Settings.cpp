@@ -1,51 +1,101 @@
 #include "Settings.h"
 
+#include "Profile.h"
+
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <algorithm>
 
 namespace {
 
-constexpr auto kOrganisation = "Orvanta";
-constexpr auto kApplication = "Festmark";
-constexpr auto kGroup = "Settings";
+const QString kSection = QStringLiteral("Settings");
 
-int ReadInt(const QSettings &store, const char *key, int defaultValue)
+// Exec= quoting of the Desktop Entry Specification: the path in double quotes, with ", `, $
+// and \ escaped by a backslash, that backslash itself escaped once more for the string value,
+// and % doubled so that it is no field code.
+QString QuotedExec(const QString &path)
 {
-    bool ok = false;
-    const int value = store.value(key, defaultValue).toInt(&ok);
-    return ok ? value : defaultValue;
+    QString quoted;
+    for (const QChar c : path) {
+        if (c == '\\')
+            quoted += QLatin1String("\\\\\\\\");
+        else if (c == '"' || c == '`' || c == '$')
+            quoted += QLatin1String("\\\\") + c;
+        else if (c == '%')
+            quoted += QLatin1String("%%");
+        else
+            quoted += c;
+    }
+    return '"' + quoted + '"';
 }
 
 } // namespace
 
 Settings LoadSettings(const QString &defaultFilePath)
 {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
-    store.beginGroup(kGroup);
     Settings settings;
-    settings.startDays = std::clamp(ReadInt(store, "Startday", 2), 0, kMaxStartDays);
-    settings.stopDays = std::clamp(ReadInt(store, "Stopday", 7), 0, kMaxStopDays);
-    settings.oemFile = ReadInt(store, "OEM", 0);
-    settings.autoStart = ReadInt(store, "auto", 1);
-    settings.filePath = store.value("FilePath", defaultFilePath).toString();
+    settings.startDays = std::clamp(GetProfileInt(kSection, "Startday", 2), 0, kMaxStartDays);
+    settings.stopDays = std::clamp(GetProfileInt(kSection, "Stopday", 7), 0, kMaxStopDays);
+    settings.oemFile = GetProfileInt(kSection, "OEM", 0);
+    settings.autoStart = GetProfileInt(kSection, "auto", 1);
+    settings.filePath = GetProfileString(kSection, "FilePath", defaultFilePath);
     return settings;
 }
 
 void SaveSettings(const Settings &settings)
 {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
-    store.beginGroup(kGroup);
-    store.setValue("Startday", settings.startDays);
-    store.setValue("Stopday", settings.stopDays);
-    store.setValue("OEM", settings.oemFile);
-    store.setValue("FilePath", settings.filePath);
-    store.setValue("auto", settings.autoStart);
+    WriteProfileInt(kSection, "Startday", settings.startDays);
+    WriteProfileInt(kSection, "Stopday", settings.stopDays);
+    WriteProfileInt(kSection, "OEM", settings.oemFile);
+    WriteProfileString(kSection, "FilePath", settings.filePath);
+    WriteProfileInt(kSection, "auto", settings.autoStart);
 }
 
 QString DefaultFilePath(const QString &exePath)
 {
     const QString dir = QFileInfo(exePath).absolutePath();
+#ifndef _WIN32
+    if (!QFileInfo(dir).isWritable())
+        return QDir::homePath() + QLatin1String("/Festmark.txt");
+#endif
     return dir + QLatin1String("/Festmark.txt");
+}
+
+QString AutostartEntryPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) +
+           QLatin1String("/autostart/Festmark.desktop");
+}
+
+void WriteAutostartEntry(bool enabled, const QString &exePath)
+{
+#ifdef _WIN32
+    QSettings run(
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
+        QSettings::NativeFormat);
+    if (enabled)
+        run.setValue(QStringLiteral("Festmark"), QDir::toNativeSeparators(exePath));
+    else
+        run.remove(QStringLiteral("Festmark"));
+#else
+    const QString path = AutostartEntryPath();
+    if (!enabled) {
+        QFile::remove(path); // a missing entry is no error
+        return;
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Festmark\n"
+                                         "Exec=%1\n")
+                              .arg(QuotedExec(exePath));
+    file.write(entry.toUtf8());
+    file.commit();
+#endif
 }

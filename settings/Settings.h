@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The user's settings, stored per user under Orvanta/Festmark, group "Settings".
+// The user's settings, stored per user under Orvanta/Festmark, group "Settings", and the
+// entry that starts the program at login.
 
 struct Settings {
     int startDays = 2; // "Startday": days back
@@ -20,5 +21,10 @@ constexpr int kMaxStopDays = 13149;
 Settings LoadSettings(const QString &defaultFilePath);
 void SaveSettings(const Settings &settings);
 
-// The date list beside the program: its directory plus "Festmark.txt".
+// "Festmark.txt" beside the program, or in the home folder when the program's folder is not
+// the user's to write (a system-wide install).
 QString DefaultFilePath(const QString &exePath);
+
+// Enters the program among those started at login, or removes it; failures are silent.
+void WriteAutostartEntry(bool enabled, const QString &exePath);
+QString AutostartEntryPath(); // Linux: the XDG autostart desktop entry

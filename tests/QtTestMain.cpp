@@ -1,11 +1,19 @@
-// Runs the tests inside a Qt application object, as the program's own code expects.
-#include <QCoreApplication>
+// Runs the tests inside a Qt application object on the offscreen platform, with settings
+// and the autostart entry in a folder of their own.
+#include <QApplication>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("config")));
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

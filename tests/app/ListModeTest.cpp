@@ -93,9 +93,10 @@ TEST_F(ListModeTest, IsoDateAndDayOptionsOverrideTheSettings)
 
 TEST_F(ListModeTest, UsesTheStoredSettingsAndWritesNothing)
 {
-    const QString file = Write("Meine Liste.txt", "\x94\x84.01.2000 x\n15.03.2000 J\x94rg wird # alt\n");
-    const QByteArray ini = "[Settings]\nStartday=0\nStopday=1\nOEM=1\nFilePath=" +
-                           file.toUtf8() + "\nauto=1\n";
+    const QString file =
+        Write("Meine Liste.txt", "\x94\x84.01.2000 x\n15.03.2000 J\x94rg wird # alt\n");
+    const QByteArray ini =
+        "[Settings]\nStartday=0\nStopday=1\nOEM=1\nFilePath=" + file.toUtf8() + "\nauto=1\n";
     WriteSettings(ini);
     const Result r = Run({"--date", "14.03.2026"});
     EXPECT_EQ(r.exitCode, 0);
@@ -113,8 +114,8 @@ TEST_F(ListModeTest, AnsiOptionReadsWindowsBytes)
 {
     const QString file = Write("f.txt", "15.03.2000 J\x94rg \xF6\n");
     WriteSettings("[Settings]\nOEM=1\n");
-    const Result r = Run({"--file", file, "--date", "15.03.2026", "--back", "0", "--ahead", "0",
-                          "--ansi"});
+    const Result r =
+        Run({"--file", file, "--date", "15.03.2026", "--back", "0", "--ahead", "0", "--ansi"});
     EXPECT_EQ(r.out, QString::fromUtf8("Jubiläen vom 15.03.2026 bis zum 15.03.2026\n"
                                        "15.03.2026\tHJ\tJ\u201Drg \u00F626 Jahre!\n"));
 }
@@ -200,11 +201,20 @@ protected:
     }
 };
 
-TEST_F(ListModeOpenFailureTest, MissingFile) { ExpectCannotOpen(Path("fehlt.txt")); }
+TEST_F(ListModeOpenFailureTest, MissingFile)
+{
+    ExpectCannotOpen(Path("fehlt.txt"));
+}
 
-TEST_F(ListModeOpenFailureTest, Directory) { ExpectCannotOpen(m_dir.path()); }
+TEST_F(ListModeOpenFailureTest, Directory)
+{
+    ExpectCannotOpen(m_dir.path());
+}
 
-TEST_F(ListModeOpenFailureTest, EmptyPath) { ExpectCannotOpen(QString()); }
+TEST_F(ListModeOpenFailureTest, EmptyPath)
+{
+    ExpectCannotOpen(QString());
+}
 
 TEST_F(ListModeOpenFailureTest, FileWithoutReadPermission)
 {
@@ -251,15 +261,15 @@ TEST_F(ListModeTest, HugeFileAndHugeLine)
     while (big.size() < 50 * 1024 * 1024)
         big += line;
     big += "kaputt\n";
-    const Result r = Run({"--file", Write("gross.txt", big), "--date", "15.03.2026", "--back",
-                          "0", "--ahead", "0"});
+    const Result r = Run(
+        {"--file", Write("gross.txt", big), "--date", "15.03.2026", "--back", "0", "--ahead", "0"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QString::fromUtf8("Jubiläen vom 15.03.2026 bis zum 15.03.2026\n"));
     EXPECT_TRUE(r.err.endsWith(", Zeile " + QString::number(big.count('\n')) + ": kaputt\n"));
 
     const QByteArray name(1024 * 1024, 'x');
-    const Result longLine = Run({"--file", Write("lang.txt", "14.03.1976 " + name + "#!"),
-                                 "--date", "14.03.2026", "--back", "0", "--ahead", "0"});
+    const Result longLine = Run({"--file", Write("lang.txt", "14.03.1976 " + name + "#!"), "--date",
+                                 "14.03.2026", "--back", "0", "--ahead", "0"});
     EXPECT_EQ(longLine.exitCode, 0);
     EXPECT_TRUE(longLine.out.endsWith("\tHJ\t" + name + "50 Jahre!!\n"));
 }

@@ -1,0 +1,53 @@
+#include "Services.h"
+
+#include "Strings.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTranslator>
+
+void MessageBoxService::Show(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, LoadResString(ids::kAppName), text, QMessageBox::Ok,
+                    owner);
+    box.exec();
+}
+
+WaitCursor::WaitCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
+}
+
+QString LoadResString(int id)
+{
+    const std::string_view text = ResourceString(id);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QPixmap LoadBitmap(int id)
+{
+    return QPixmap(QStringLiteral(":/bitmaps/%1.png").arg(id));
+}
+
+QString GetOpenFileName(QWidget *parent)
+{
+    // Open mode, no filter and no default name; read-only files are fine to read.
+    return QFileDialog::getOpenFileName(parent);
+}
+
+void InstallGermanTranslations()
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
