@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "Services.h"
+#include "UpDown.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -80,6 +81,7 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent,
         return bar;
     }
     case K::UpDown:
+        return new CUpDown(parent);
     case K::Custom:
         if (custom)
             return custom(c, parent);
@@ -116,6 +118,7 @@ ControlMap BuildDialogControls(const DialogTemplate &dialog, QWidget *parent,
     ControlMap controls;
     QList<QWidget *> groupBoxes;
     QWidget *previous = nullptr;
+    QWidget *previousControl = nullptr;
     for (const ControlTemplate &c : dialog.controls) {
         QWidget *control = CreateControl(c, parent, custom);
         if (control == nullptr)
@@ -135,6 +138,10 @@ ControlMap BuildDialogControls(const DialogTemplate &dialog, QWidget *parent,
                 QWidget::setTabOrder(previous, control);
             previous = control;
         }
+        // An up-down takes the control just before it as its buddy.
+        if (auto *upDown = qobject_cast<CUpDown *>(control))
+            upDown->SetBuddy(qobject_cast<QLineEdit *>(previousControl));
+        previousControl = control;
         if (c.id >= 0)
             controls.insert(c.id, control);
     }

@@ -9,6 +9,21 @@
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
+
+// Readable failures for Qt's strings.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &texts, std::ostream *os)
+{
+    *os << "{";
+    for (const QString &text : texts)
+        *os << " \"" << text.toStdString() << "\"";
+    *os << " }";
+}
+
 // Message boxes and sounds that only take note, so that nothing blocks or plays in tests.
 struct RecordingBoxes : MessageBoxService {
     void Show(QWidget *, const QString &text) override { texts.append(text); }

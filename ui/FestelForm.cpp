@@ -1,6 +1,7 @@
 #include "FestelForm.h"
 
 #include "FlexGrid.h"
+#include "OptionsDlg.h"
 #include "Scan.h"
 #include "Services.h"
 #include "Settings.h"
@@ -113,4 +114,21 @@ void CFestelForm::OnInfoButton()
     m_sounds.StopAll();
 }
 
-void CFestelForm::OnOptionsButton() {}
+void CFestelForm::OnOptionsButton()
+{
+    COptionsDlg dialog(m_boxes, this);
+    dialog.m_stopDays = m_stopDays;
+    dialog.m_startDays = m_startDays;
+    dialog.m_oemFile = m_oemFile;
+    dialog.m_filePath = m_filePath;
+    dialog.m_defaultFilePath = m_defaultFilePath;
+    dialog.m_autoStart = m_autoStart;
+    if (dialog.DoModal() != QDialog::Accepted)
+        return;
+    m_startDays = dialog.m_startDays;
+    m_oemFile = dialog.m_oemFile;
+    m_stopDays = dialog.m_stopDays;
+    m_filePath = dialog.m_filePath;
+    m_autoStart = dialog.m_autoStart;
+    RunScan();
+}
