@@ -231,6 +231,25 @@ TEST_F(ListModeOpenFailureTest, FileWithoutReadPermission)
     ExpectCannotOpen(file, asNobody);
 }
 
+TEST_F(ListModeTest, ProgramFolderNotTheUsersLooksInTheHomeFolder)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "a Linux install rule";
+#else
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs to run the program as another user than the build's owner";
+    const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                      QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QFile::setPermissions(m_dir.path(), open);
+    QFile::setPermissions(Path("home"), open);
+    QFile::setPermissions(Write("home/Festmark.txt", "14.03.1976 Anna wird # alt\n"),
+                          QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    const Result r = Run({"--date", "14.03.2026", "--back", "0", "--ahead", "0"}, true);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.endsWith("\tHJ\tAnna wird 50 Jahre alt!\n")) << r.out.toStdString();
+#endif
+}
+
 TEST_F(ListModeTest, EmptyFileListsNothing)
 {
     const Result r = Run({"--file", Write("leer.txt", ""), "--date", "14.03.2026"});
