@@ -14,15 +14,6 @@
 #include <QScreen>
 #include <QScrollArea>
 
-namespace {
-
-QString Text(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
 CMainFrame::CMainFrame(MessageBoxService &boxes, SoundService &sounds, QWidget *parent)
     : QMainWindow(parent)
     , m_boxes(boxes)
@@ -54,13 +45,13 @@ CMainFrame::~CMainFrame()
 void CMainFrame::CreateMenus()
 {
     for (const MenuPopupTemplate &popup : MainMenu()) {
-        QMenu *menu = menuBar()->addMenu(Text(popup.text));
+        QMenu *menu = menuBar()->addMenu(Utf8Text(popup.text));
         for (const MenuItemTemplate &item : popup.items) {
             if (item.id == 0) {
                 menu->addSeparator();
                 continue;
             }
-            QAction *action = menu->addAction(Text(item.text));
+            QAction *action = menu->addAction(Utf8Text(item.text));
             action->setData(item.id);
             switch (item.id) {
             case ids::kOptionsCommand:

@@ -22,18 +22,13 @@ namespace {
 
 struct DataExchangeFailed {};
 
-QString Text(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QWidget *CreateControl(const ControlTemplate &c, QWidget *parent,
                        const CustomControlFactory &custom)
 {
     using K = ControlKind;
     switch (c.kind) {
     case K::StaticText: {
-        auto *label = new QLabel(Text(c.text), parent);
+        auto *label = new QLabel(Utf8Text(c.text), parent);
         label->setAlignment((c.styles & style::kCentred ? Qt::AlignHCenter : Qt::AlignLeft) |
                             Qt::AlignTop);
         label->setTextFormat(Qt::PlainText);
@@ -51,7 +46,7 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent,
     case K::PushButton:
     case K::DefaultButton:
     case K::BitmapButton: {
-        auto *button = new QPushButton(Text(c.text), parent);
+        auto *button = new QPushButton(Utf8Text(c.text), parent);
         button->setDefault(c.kind == K::DefaultButton);
         button->setAutoDefault(false);
         return button;
@@ -70,11 +65,11 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent,
         return edit;
     }
     case K::RadioButton:
-        return new QRadioButton(Text(c.text), parent);
+        return new QRadioButton(Utf8Text(c.text), parent);
     case K::CheckBox:
-        return new QCheckBox(Text(c.text), parent);
+        return new QCheckBox(Utf8Text(c.text), parent);
     case K::GroupBox:
-        return new QGroupBox(Text(c.text), parent);
+        return new QGroupBox(Utf8Text(c.text), parent);
     case K::ProgressBar: {
         auto *bar = new QProgressBar(parent);
         bar->setTextVisible(false);
@@ -103,7 +98,7 @@ DialogUnits::DialogUnits(const QFont &font)
 
 QFont DialogFont(const DialogTemplate &dialog)
 {
-    QFont font(Text(dialog.fontName), dialog.pointSize);
+    QFont font(Utf8Text(dialog.fontName), dialog.pointSize);
     // "MS Sans Serif" is not on Linux; the match falls back to the desktop's sans serif.
     font.setStyleHint(QFont::SansSerif);
     return font;

@@ -27,10 +27,14 @@ WaitCursor::~WaitCursor()
     QGuiApplication::restoreOverrideCursor();
 }
 
+QString Utf8Text(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QString LoadResString(int id)
 {
-    const std::string_view text = ResourceString(id);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return Utf8Text(ResourceString(id));
 }
 
 QPixmap LoadBitmap(int id)

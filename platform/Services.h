@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <string_view>
+
 class QPixmap;
 class QWidget;
 
@@ -33,6 +35,7 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
+QString Utf8Text(std::string_view text);  // the program's own UTF-8 texts
 QString LoadResString(int id);            // the string table
 QPixmap LoadBitmap(int id);               // null when the program has no such bitmap
 QString GetOpenFileName(QWidget *parent); // empty when cancelled

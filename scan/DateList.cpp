@@ -68,8 +68,9 @@ bool IsAscii(QByteArrayView bytes) noexcept
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Byte offset after the first count characters of UTF-8 text, or npos when it is shorter.
-std::size_t OffsetAfterCharacters(std::string_view text, int count) noexcept
+} // namespace
+
+std::size_t Utf8Offset(std::string_view text, int count) noexcept
 {
     for (std::size_t pos = 0; pos < text.size(); ++pos) {
         const bool leadByte = (static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80;
@@ -78,8 +79,6 @@ std::size_t OffsetAfterCharacters(std::string_view text, int count) noexcept
     }
     return count == 0 ? text.size() : std::string_view::npos;
 }
-
-} // namespace
 
 bool ParseEntryDate(std::string_view line, int &day, int &month, int &year) noexcept
 {
@@ -105,7 +104,7 @@ void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::stri
 {
     nameText.clear();
     suffixText.clear();
-    const std::size_t start = OffsetAfterCharacters(entryLine, kTextStart);
+    const std::size_t start = Utf8Offset(entryLine, kTextStart);
     if (start == std::string_view::npos)
         return;
     const std::string_view text = entryLine.substr(start);

@@ -34,6 +34,8 @@ bool ParseEntryDate(std::string_view line, int &day, int &month, int &year) noex
 bool IsExistingDate(int day, int month, int year) noexcept;
 void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::string &suffixText);
 std::string DecodeLine(QByteArrayView bytes, int oemFile);
+// Byte offset after the first count characters of UTF-8 text; npos when it is shorter.
+std::size_t Utf8Offset(std::string_view text, int count) noexcept;
 
 // A whole file
 DateList ParseDateList(QByteArrayView content, int oemFile);

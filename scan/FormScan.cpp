@@ -19,11 +19,6 @@ constexpr int kJubileeSound = 151;
 constexpr short kDateAlignment = 3;
 constexpr long kRowBlock = 128;
 
-QString FromUtf8(const std::string &text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 class FormSink : public ScanSink {
 public:
     FormSink(CFestelForm &form, SoundService &sounds)
@@ -64,7 +59,7 @@ void CFestelForm::RunScan()
     m_grid->SetCurrentCol(1);
     m_grid->SetCellText(QStringLiteral("Meldung"));
 
-    m_rangeText = FromUtf8(RangeCaption(window));
+    m_rangeText = Utf8Text(RangeCaption(window));
 
     // The progress range is the 16-bit sum of the low halves of both settings.
     const auto maximum = static_cast<std::uint16_t>((m_startDays & 0xFFFF) + (m_stopDays & 0xFFFF));
@@ -74,11 +69,11 @@ void CFestelForm::RunScan()
     const std::string path = QDir::toNativeSeparators(m_filePath).toStdString();
     const std::optional<DateList> list = ReadDateListFile(m_filePath, m_oemFile);
     if (!list) {
-        m_boxes.Show(this, FromUtf8(OpenFailureMessage(path)));
+        m_boxes.Show(this, Utf8Text(OpenFailureMessage(path)));
     } else {
         // Reported once per scan: one typo must not cost a box per day.
         if (!list->badLines.empty())
-            m_boxes.Show(this, FromUtf8(BadLinesMessage(path, list->badLines)));
+            m_boxes.Show(this, Utf8Text(BadLinesMessage(path, list->badLines)));
         const ScanPlan plan(list->entries, window);
         for (auto day = window.first; day <= window.last; day += std::chrono::days{1}) {
             StepProgress();
@@ -118,7 +113,7 @@ void CFestelForm::AppendResultRow(const std::string &dateText, const std::string
     m_grid->SetCurrentRow(m_nextRow);
     m_grid->SetCurrentCol(0);
     m_grid->SetCellAlignment(kDateAlignment);
-    m_grid->SetCellText(FromUtf8(dateText));
+    m_grid->SetCellText(Utf8Text(dateText));
     if (yearJubilee && today) {
         m_grid->SetCellBackColour(colour::kRed);
         m_grid->SetCellForeColour(colour::kYellow);
@@ -129,7 +124,7 @@ void CFestelForm::AppendResultRow(const std::string &dateText, const std::string
         m_grid->SetCellForeColour(colour::kWhite);
     }
     m_grid->SetCurrentCol(1);
-    m_grid->SetCellText(FromUtf8(message));
+    m_grid->SetCellText(Utf8Text(message));
     if (yearJubilee)
         m_grid->SetCellBackColour(colour::kYellow);
     ++m_nextRow;

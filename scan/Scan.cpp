@@ -21,13 +21,8 @@ constexpr std::size_t kBadLineTextShown = 80; // characters
 
 std::string Utf8Prefix(const std::string &text, std::size_t characters)
 {
-    std::size_t pos = 0;
-    for (std::size_t count = 0; pos < text.size(); ++pos) {
-        const bool leadByte = (static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80;
-        if (leadByte && count++ == characters)
-            return text.substr(0, pos) + "…";
-    }
-    return text;
+    const std::size_t end = Utf8Offset(text, static_cast<int>(characters));
+    return end == std::string::npos || end == text.size() ? text : text.substr(0, end) + "…";
 }
 
 } // namespace

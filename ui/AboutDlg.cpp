@@ -20,8 +20,7 @@ CAboutDlg::CAboutDlg(MessageBoxService &boxes, QWidget *parent)
     , m_boxes(boxes)
 {
     const DialogTemplate &dialog = *FindDialogTemplate(ids::kAboutTemplate);
-    setWindowTitle(
-        QString::fromUtf8(dialog.title.data(), static_cast<qsizetype>(dialog.title.size())));
+    setWindowTitle(Utf8Text(dialog.title));
     m_controls = BuildDialogControls(dialog, this);
     OnInitDialog();
 }

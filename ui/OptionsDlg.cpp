@@ -30,8 +30,7 @@ COptionsDlg::COptionsDlg(MessageBoxService &boxes, QWidget *parent)
     , m_boxes(boxes)
 {
     const DialogTemplate &dialog = *FindDialogTemplate(ids::kOptionsTemplate);
-    setWindowTitle(
-        QString::fromUtf8(dialog.title.data(), static_cast<qsizetype>(dialog.title.size())));
+    setWindowTitle(Utf8Text(dialog.title));
     m_controls = BuildDialogControls(dialog, this);
     qobject_cast<CUpDown *>(m_controls.value(kStartDaysUpDown))->SetRange(0, kMaxStartDays);
     qobject_cast<CUpDown *>(m_controls.value(kStopDaysUpDown))->SetRange(0, kMaxStopDays);
