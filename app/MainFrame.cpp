@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -25,6 +26,7 @@ CMainFrame::CMainFrame(MessageBoxService &boxes, SoundService &sounds, QWidget *
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(LoadResString(ids::kDocumentString));
+    setWindowIcon(LoadAppIcon());
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *scroller = new QScrollArea(this);

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -24,6 +25,9 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    // Desktops match the running window to festmark.desktop and its icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("festmark"));
+    QApplication::setWindowIcon(LoadAppIcon());
     InstallGermanTranslations();
     MessageBoxService boxes;
     QtSoundService sounds;

@@ -3,8 +3,10 @@
 #include "Strings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPixmap>
@@ -40,6 +42,15 @@ QString LoadResString(int id)
 QPixmap LoadBitmap(int id)
 {
     return QPixmap(QStringLiteral(":/bitmaps/%1.png").arg(id));
+}
+
+QIcon LoadAppIcon()
+{
+    QIcon icon;
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString &name : icons.entryList({QStringLiteral("festmark-*.png")}, QDir::Files))
+        icon.addFile(icons.filePath(name));
+    return icon;
 }
 
 QString GetOpenFileName(QWidget *parent)

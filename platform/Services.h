@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+class QIcon;
 class QPixmap;
 class QWidget;
 
@@ -38,5 +39,6 @@ public:
 QString Utf8Text(std::string_view text);  // the program's own UTF-8 texts
 QString LoadResString(int id);            // the string table
 QPixmap LoadBitmap(int id);               // null when the program has no such bitmap
+QIcon LoadAppIcon();                      // icon 128 at every size the program carries
 QString GetOpenFileName(QWidget *parent); // empty when cancelled
 void InstallGermanTranslations();         // Qt's own dialogs speak German

@@ -16,6 +16,8 @@ public:
     void PlayLooping(int id) override;
     void StopAll() override;
 
+    const QSoundEffect *Current() const { return m_effect.get(); } // null when silent
+
 private:
     std::unique_ptr<QSoundEffect> m_effect;
 };

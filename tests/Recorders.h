@@ -2,12 +2,15 @@
 
 #include "Services.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <ostream>
 
@@ -31,10 +34,35 @@ struct RecordingBoxes : MessageBoxService {
 };
 
 struct RecordingSounds : SoundService {
-    void PlayLooping(int id) override { events.append("play " + QString::number(id)); }
-    void StopAll() override { events.append("stop"); }
+    void PlayLooping(int id) override
+    {
+        events.append("play " + QString::number(id));
+        playing = id;
+    }
+    void StopAll() override
+    {
+        events.append("stop");
+        playing = 0;
+    }
     QStringList events;
+    int playing = 0; // the looping sound, 0 when silent
 };
+
+// Runs `inspect` on the next modal dialog once it is up, then closes it with OK, so that a
+// modal exec() returns in tests.
+template <typename Inspect> void WhenModalShown(Inspect inspect)
+{
+    QTimer::singleShot(0, [inspect] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal == nullptr) { // not up yet: look again on the next turn
+            WhenModalShown(inspect);
+            return;
+        }
+        inspect(modal);
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->accept();
+    });
+}
 
 // The test process's own settings folder (set up by the test main), emptied between tests.
 inline QString ConfigHome()
