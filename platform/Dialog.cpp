@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -59,6 +60,11 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent,
     case K::MultiLineEdit: {
         auto *edit = new QPlainTextEdit(parent);
         edit->setReadOnly((c.styles & style::kReadOnly) != 0);
+        if (edit->isReadOnly()) { // read-only text sits on the dialog's own background
+            QPalette palette = edit->palette();
+            palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+            edit->setPalette(palette);
+        }
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
         edit->setFrameShape(QFrame::NoFrame);
         edit->setTabChangesFocus(true);
