@@ -8,6 +8,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
 )
+# Callers may ask for more, e.g. the packaging tools.
+read -r -a extra <<<"${FESTMARK_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,6 +8,7 @@
 #include "Recorders.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
@@ -59,6 +60,9 @@ TEST_F(MainFrameTest, StartsAsOneFixedWindowTitledWithItsVersionAndScans)
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->windowTitle(), "Festmark 4.1");
+    const QList<QSize> iconSizes = frame->windowIcon().availableSizes();
+    for (const int size : {16, 32, 48, 256})
+        EXPECT_TRUE(iconSizes.contains(QSize(size, size))) << size;
     EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(frame->windowFlags() & Qt::WindowMinimizeButtonHint);
