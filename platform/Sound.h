@@ -2,6 +2,7 @@
 
 #include "Services.h"
 
+#include <map>
 #include <memory>
 
 class QSoundEffect;
@@ -16,8 +17,10 @@ public:
     void PlayLooping(int id) override;
     void StopAll() override;
 
-    const QSoundEffect *Current() const { return m_effect.get(); } // null when silent
+    const QSoundEffect *Current() const { return m_current; } // null when silent
 
 private:
-    std::unique_ptr<QSoundEffect> m_effect;
+    // One effect per sound, loaded on its first play and kept, so that a replay is instant.
+    std::map<int, std::unique_ptr<QSoundEffect>> m_effects;
+    QSoundEffect *m_current = nullptr;
 };

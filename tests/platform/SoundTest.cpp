@@ -31,11 +31,15 @@ TEST(QtSoundServiceTest, ANewSoundReplacesTheOneThatPlays)
 {
     QtSoundService sounds;
     sounds.PlayLooping(151);
+    const QSoundEffect *jubilee = sounds.Current();
     sounds.PlayLooping(146);
     EXPECT_EQ(SourceOf(sounds), "qrc:/sounds/146.wav");
+    EXPECT_FALSE(jubilee->isPlaying());
     sounds.StopAll();
     sounds.StopAll(); // stopping when silent is harmless
     EXPECT_EQ(sounds.Current(), nullptr);
+    sounds.PlayLooping(151); // the same effect again, already loaded
+    EXPECT_EQ(sounds.Current(), jubilee);
 }
 
 TEST(QtSoundServiceTest, BothWavesDecodeFromTheResources)
