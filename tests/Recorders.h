@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Profile.h"
 #include "Services.h"
 
 #include <QApplication>
@@ -87,4 +88,11 @@ inline QString WriteFile(const QString &path, const QByteArray &content)
     file.open(QIODevice::WriteOnly);
     file.write(content);
     return path;
+}
+
+// Fresh settings whose date list is `content`, written as Festmark.txt into `folder`.
+inline void StartWithDateList(const QString &folder, const QByteArray &content)
+{
+    ForgetSettings();
+    WriteProfileString("Settings", "FilePath", WriteFile(folder + "/Festmark.txt", content));
 }

@@ -22,10 +22,7 @@ protected:
     // A frame whose today is 14.03.2026, over a list with a 50th birthday on that day.
     void SetUp() override
     {
-        ForgetSettings();
-        WriteProfileString(
-            "Settings", "FilePath",
-            WriteFile(m_dir.filePath("Festmark.txt"), "14.03.1976 Anna wird # alt\n"));
+        StartWithDateList(m_dir.path(), "14.03.1976 Anna wird # alt\n");
         m_frame = std::make_unique<CMainFrame>(m_boxes, m_sounds);
         m_frame->OnInitialUpdate();
         Form().m_today = [] {

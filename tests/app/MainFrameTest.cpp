@@ -24,13 +24,7 @@ namespace {
 
 class MainFrameTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ForgetSettings();
-        WriteProfileString(
-            "Settings", "FilePath",
-            WriteFile(m_dir.filePath("Festmark.txt"), "14.03.1976 Anna wird # alt\n"));
-    }
+    void SetUp() override { StartWithDateList(m_dir.path(), "14.03.1976 Anna wird # alt\n"); }
 
     void TearDown() override
     {
