@@ -9,7 +9,6 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 build=${FESTMARK_PACKAGE_DIR:-build-package}
 
-tools/install-deps.sh
 FESTMARK_EXTRA_PACKAGES="dpkg-dev desktop-file-utils appstream lintian file" tools/install-deps.sh
 
 # Debian's hardening flags, as a Debian package build would use them.
