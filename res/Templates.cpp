@@ -8,8 +8,8 @@ using K = ControlKind;
 using namespace style;
 
 constexpr std::array kAboutControls{
-    ControlTemplate{-1, K::StaticText, 114, 60, 100, 24,
-                    "Festmark, Version 5.0\n© 2026 Orvanta", kNoPrefix},
+    ControlTemplate{-1, K::StaticText, 114, 60, 100, 24, "Festmark, Version 5.0\n© 2026 Orvanta",
+                    kNoPrefix},
     ControlTemplate{1, K::BitmapButton, 223, 65, 68, 19, "OK", kGroup | kTabStop, 143},
     ControlTemplate{-1, K::StaticBitmap, 6, 5, 71, 79, "", kNone, 141},
     ControlTemplate{-1, K::StaticText, 86, 4, 66, 9, "neue Features:"},
