@@ -5,9 +5,11 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -261,4 +263,24 @@ bool UpdateData(const ControlMap &controls, bool saveAndValidate, MessageBoxServ
         return false;
     }
     return true;
+}
+
+ControlMap BuildDialog(int id, QDialog *dialog)
+{
+    const DialogTemplate &t = *FindDialogTemplate(id);
+    dialog->setWindowTitle(Utf8Text(t.title));
+    return BuildDialogControls(t, dialog);
+}
+
+void SetButtonImage(QPushButton *button, const QPixmap &bitmap)
+{
+    if (bitmap.isNull())
+        return;
+    const QString text = button->text();
+    button->setIcon(bitmap);
+    button->setIconSize(bitmap.size());
+    button->setText(QString()); // this drops the mnemonic, so it is set again below
+    button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
+    if (const QKeySequence mnemonic = QKeySequence::mnemonic(text); !mnemonic.isEmpty())
+        button->setShortcut(mnemonic);
 }

@@ -8,7 +8,10 @@
 #include <functional>
 
 class MessageBoxService;
+class QDialog;
 class QFont;
+class QPixmap;
+class QPushButton;
 class QWidget;
 
 // Dialog units as the home platform derives them from the dialog font: horizontally a quarter
@@ -32,6 +35,12 @@ QFont DialogFont(const DialogTemplate &dialog);
 // Creates every control of the template on the parent, in tab order, and sizes the parent.
 ControlMap BuildDialogControls(const DialogTemplate &dialog, QWidget *parent,
                                const CustomControlFactory &custom = {});
+// A modal dialog from template `id`: its title and its controls.
+ControlMap BuildDialog(int id, QDialog *dialog);
+
+// Puts a bitmap on a bitmap button, which then shows the picture only; its text still
+// names it for screen readers and its mnemonic still presses it. A null bitmap changes nothing.
+void SetButtonImage(QPushButton *button, const QPixmap &bitmap);
 
 // Moves values between members and controls. Reading from controls validates; a failure
 // shows its message, puts the focus and the selection on the field, and ends the exchange.

@@ -19,9 +19,7 @@ CAboutDlg::CAboutDlg(MessageBoxService &boxes, QWidget *parent)
     , m_features(LoadResString(ids::kFeatures))
     , m_boxes(boxes)
 {
-    const DialogTemplate &dialog = *FindDialogTemplate(ids::kAboutTemplate);
-    setWindowTitle(Utf8Text(dialog.title));
-    m_controls = BuildDialogControls(dialog, this);
+    m_controls = BuildDialog(ids::kAboutTemplate, this);
     OnInitDialog();
 }
 
@@ -37,12 +35,7 @@ void CAboutDlg::OnInitDialog()
                  [this](CDataExchange &dx) { DoDataExchange(dx); });
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
     m_okBitmap = LoadBitmap(kOkBitmap);
-    if (!m_okBitmap.isNull()) {
-        m_okButton->setIcon(m_okBitmap);
-        m_okButton->setIconSize(m_okBitmap.size());
-        m_okButton->setText(QString());
-        m_okButton->setAccessibleName(QStringLiteral("OK"));
-    }
+    SetButtonImage(m_okButton, m_okBitmap);
     m_okButton->setDefault(true);
     m_okButton->setFocus();
 }

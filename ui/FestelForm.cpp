@@ -8,7 +8,6 @@
 #include "Templates.h"
 
 #include <QCoreApplication>
-#include <QKeySequence>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -90,14 +89,7 @@ void CFestelForm::OnInitialUpdate()
 void CFestelForm::SetInfoButtonBitmap()
 {
     m_infoBitmap = LoadBitmap(kInfoBitmap);
-    if (m_infoBitmap.isNull())
-        return;
-    // A bitmap button shows its picture only; Alt+I still presses it.
-    m_infoButton->setIcon(m_infoBitmap);
-    m_infoButton->setIconSize(m_infoBitmap.size());
-    m_infoButton->setShortcut(QKeySequence(QStringLiteral("Alt+I")));
-    m_infoButton->setAccessibleName(QStringLiteral("Info"));
-    m_infoButton->setText(QString());
+    SetButtonImage(m_infoButton, m_infoBitmap); // Alt+I still presses it
 }
 
 void CFestelForm::OnExitButton()

@@ -29,9 +29,7 @@ COptionsDlg::COptionsDlg(MessageBoxService &boxes, QWidget *parent)
     , m_browse(&GetOpenFileName)
     , m_boxes(boxes)
 {
-    const DialogTemplate &dialog = *FindDialogTemplate(ids::kOptionsTemplate);
-    setWindowTitle(Utf8Text(dialog.title));
-    m_controls = BuildDialogControls(dialog, this);
+    m_controls = BuildDialog(ids::kOptionsTemplate, this);
     qobject_cast<CUpDown *>(m_controls.value(kStartDaysUpDown))->SetRange(0, kMaxStartDays);
     qobject_cast<CUpDown *>(m_controls.value(kStopDaysUpDown))->SetRange(0, kMaxStopDays);
 

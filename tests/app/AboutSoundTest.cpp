@@ -75,6 +75,8 @@ TEST_F(AboutSoundTest, InfoButtonLoopsTheChimeWhileTheBoxIsOpen)
     ASSERT_NE(Form().m_infoButton, nullptr);
     EXPECT_FALSE(Form().m_infoButton->icon().isNull()); // bitmap 133 on the button
     EXPECT_EQ(Form().m_infoButton->iconSize(), QSize(64, 64));
+    EXPECT_EQ(Form().m_infoButton->shortcut(), QKeySequence(QStringLiteral("Alt+I")));
+    EXPECT_EQ(Form().m_infoButton->accessibleName(), "Info");
     int soundWhileOpen = -1;
     const QString title =
         AboutTitleWhileOpen(soundWhileOpen, [this] { Form().m_infoButton->click(); });
