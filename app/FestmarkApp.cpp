@@ -2,9 +2,12 @@
 
 #include "FestelForm.h"
 #include "MainFrame.h"
+#include "Services.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <QWindow>
 
@@ -28,6 +31,8 @@ bool CFestmarkApp::InitInstance(const QStringList &arguments, QString &error)
                     .arg(arguments.at(1));
         return false;
     }
+    // Icon 128 for every window of the program: the frame, the about box, the messages.
+    QApplication::setWindowIcon(LoadAppIcon());
     m_frame = new CMainFrame(m_boxes, m_sounds);
     m_frame->OnInitialUpdate();
     CFestelForm *form = m_frame->GetActiveView();

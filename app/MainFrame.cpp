@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -26,7 +25,6 @@ CMainFrame::CMainFrame(MessageBoxService &boxes, SoundService &sounds, QWidget *
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(LoadResString(ids::kDocumentString));
-    setWindowIcon(LoadAppIcon());
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *scroller = new QScrollArea(this);

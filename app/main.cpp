@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QIcon>
 
 #include <cstdio>
 
@@ -25,9 +24,8 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    // Desktops match the running window to festmark.desktop and its icon by this name.
+    // Desktops match the running window to festmark.desktop by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("festmark"));
-    QApplication::setWindowIcon(LoadAppIcon());
     InstallGermanTranslations();
     MessageBoxService boxes;
     QtSoundService sounds;

@@ -4,14 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/tools/build.sh" >/dev/null
-need=()
-for tool in Xvfb:xvfb import:imagemagick xdotool:xdotool faketime:faketime; do
-    command -v "${tool%%:*}" >/dev/null || need+=("${tool##*:}")
-done
-if [[ ${#need[@]} -gt 0 ]]; then
-    sudo_cmd=(); [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+FESTMARK_EXTRA_PACKAGES="xvfb imagemagick xdotool faketime" "$root/tools/install-deps.sh"
 work=$(mktemp -d)
 trap 'kill "${app:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 Xvfb :77 -screen 0 800x500x24 >/dev/null 2>&1 & xvfb=$!
