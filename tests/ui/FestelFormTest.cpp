@@ -39,6 +39,13 @@ protected:
 
     void List(const QByteArray &content) { WriteFile(m_list, content); }
 
+    // The stored scan window: days back and days ahead of today.
+    static void StoreWindow(int back, int ahead)
+    {
+        WriteProfileInt("Settings", "Startday", back);
+        WriteProfileInt("Settings", "Stopday", ahead);
+    }
+
     QString Caption() const
     {
         return qobject_cast<QLabel *>(m_form->Controls().value(1031))->text();
@@ -89,8 +96,7 @@ TEST_P(FormColourTest, ColoursCellsByTodayAndYearJubilee)
     // Today and tomorrow: a year jubilee today, a day count today, a year jubilee tomorrow
     // and a day count tomorrow.
     List("14.03.1976 Anna wird # alt\n15.03.2000 Bert wird # alt\n13.03.2026 Seit #\n");
-    WriteProfileInt("Settings", "Startday", 0);
-    WriteProfileInt("Settings", "Stopday", 1);
+    StoreWindow(0, 1);
     CFestelForm &form = Form();
     form.RunScan();
     ASSERT_EQ(form.m_grid->GetRowCount(), 5);
@@ -140,8 +146,7 @@ TEST_F(FestelFormTest, RescanClearsEveryOldRow)
     for (int i = 0; i < 300; ++i)
         many += "14.03.2000 Eintrag #\n";
     List(many);
-    WriteProfileInt("Settings", "Startday", 0);
-    WriteProfileInt("Settings", "Stopday", 0);
+    StoreWindow(0, 0);
     CFestelForm &form = Form();
     form.RunScan();
     EXPECT_EQ(form.m_grid->GetRowCount(), 301);
@@ -179,13 +184,11 @@ TEST_F(FestelFormTest, BadLinesGiveOneBoxPerScan)
 TEST_F(FestelFormTest, ProgressRangeCoversTheWindowAndEndsEmpty)
 {
     List("");
-    WriteProfileInt("Settings", "Startday", 0);
-    WriteProfileInt("Settings", "Stopday", 0);
+    StoreWindow(0, 0);
     CFestelForm &zero = Form();
     zero.RunScan();
     EXPECT_EQ(zero.m_progress->maximum(), 0);
-    WriteProfileInt("Settings", "Startday", 2);
-    WriteProfileInt("Settings", "Stopday", 7);
+    StoreWindow(2, 7);
     CFestelForm &form = Form();
     form.RunScan();
     EXPECT_EQ(form.m_progress->minimum(), 0);
@@ -208,8 +211,7 @@ TEST_F(FestelFormTest, OtherJubileesStartNoSound)
 {
     // A year jubilee tomorrow and a month jubilee today.
     List("15.03.1976 Anna wird # alt\n14.02.2026 Seit # \n");
-    WriteProfileInt("Settings", "Startday", 0);
-    WriteProfileInt("Settings", "Stopday", 1);
+    StoreWindow(0, 1);
     CFestelForm &form = Form();
     form.RunScan();
     EXPECT_EQ(form.m_grid->GetRowCount(), 3);
