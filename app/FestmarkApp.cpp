@@ -3,37 +3,39 @@
 #include "FestelForm.h"
 #include "MainFrame.h"
 #include "Services.h"
+#include "Sound.h"
+#include "TerminationSignals.h"
+#include "Translations.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QIcon>
-#include <QSocketNotifier>
+#include <QSessionManager>
 #include <QWindow>
 
-#ifndef _WIN32
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
 
-CFestmarkApp::CFestmarkApp(MessageBoxService &boxes, SoundService &sounds)
-    : m_boxes(boxes)
+CFestmarkApp::CFestmarkApp(MessageBoxService &boxes, SoundService &sounds, QObject *parent)
+    : QObject(parent)
+    , m_boxes(boxes)
     , m_sounds(sounds)
+    , m_signals(new TerminationSignals(this))
 {
+    // In place before the first scan, whose messages already run an event loop.
+    connect(m_signals, &TerminationSignals::received, this, &CFestmarkApp::Quit);
 }
 
-bool CFestmarkApp::InitInstance(const QStringList &arguments, QString &error)
+CFestmarkApp::~CFestmarkApp() = default;
+
+void CFestmarkApp::InitInstance()
 {
-    if (arguments.size() > 1) {
-        error = QStringLiteral("festmark: unbekanntes Argument: %1\n"
-                               "Aufruf: festmark [--list [--help]]")
-                    .arg(arguments.at(1));
-        return false;
-    }
     // Icon 128 for every window of the program: the frame, the about box, the messages.
     QApplication::setWindowIcon(LoadAppIcon());
-    m_frame = new CMainFrame(m_boxes, m_sounds);
+    m_frame = std::make_unique<CMainFrame>(m_boxes, m_sounds);
+    connect(m_frame.get(), &CMainFrame::closeRequested, this, &CFestmarkApp::Quit);
     m_frame->OnInitialUpdate();
     CFestelForm *form = m_frame->GetActiveView();
     form->SetInfoButtonBitmap();
@@ -41,47 +43,107 @@ bool CFestmarkApp::InitInstance(const QStringList &arguments, QString &error)
     // The window stands and is painted before the first scan: the empty form shows briefly.
     m_frame->show();
     const QDeadlineTimer deadline(2000);
-    while (m_frame->windowHandle() != nullptr && !m_frame->windowHandle()->isExposed() &&
-           !deadline.hasExpired())
+    while (!m_quitting && m_frame->windowHandle() != nullptr &&
+           !m_frame->windowHandle()->isExposed() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (m_quitting)
+        return;
     m_frame->repaint();
-
     form->RunScan();
-    return true;
 }
 
-#ifndef _WIN32
+int CFestmarkApp::Run()
+{
+    if (m_quitting)
+        return 0;
+    m_running = true;
+    const int status = QApplication::exec();
+    m_running = false;
+    return status;
+}
+
+void CFestmarkApp::Quit()
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    // Open dialogs end as if cancelled; their nested loops unwind before the frame goes.
+    for (QWidget *modal = QApplication::activeModalWidget(); modal != nullptr;) {
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        QWidget *next = QApplication::activeModalWidget();
+        if (next == modal)
+            break; // it would not close; the loops end below all the same
+        modal = next;
+    }
+    if (m_frame)
+        m_frame->hide();
+    m_sounds.StopAll();
+    // Before the loop runs (a way out during the first scan's message) Run() sees the flag.
+    if (m_running)
+        QCoreApplication::exit(0);
+}
+
 namespace {
 
-int g_signalPipe[2] = {-1, -1};
+// A Qt message held back while the application object connects to the display.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
 
-extern "C" void OnTerminationSignal(int)
+QtMessageHandler g_defaultHandler = nullptr;
+std::vector<HeldMessage> *g_heldMessages = nullptr;
+
+// Without a display Qt ends the program with an abort and a page of English advice; the
+// user gets one German line and status 1 instead.
+void HoldStartupMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+    if (type == QtFatalMsg) {
+        std::fputs("festmark: Keine grafische Anzeige gefunden, das Fenster kann nicht geöffnet "
+                   "werden (die Jubiläen im Terminal zeigt \"festmark --list\").\n",
+                   stderr);
+        std::_Exit(1);
+    }
+    g_heldMessages->push_back({type, context.category, text});
 }
 
 } // namespace
-#endif
 
-void CloseOnTerminationSignals(CMainFrame *frame)
+int RunWindow(int &argc, char **argv)
 {
-#ifndef _WIN32
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, frame);
-    QObject::connect(notifier, &QSocketNotifier::activated, frame, [frame] {
-        char byte = 0;
-        [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
-        frame->close();
-    });
-    struct sigaction action {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-        ::sigaction(signal, &action, nullptr);
-#else
-    static_cast<void>(frame);
-#endif
+    std::vector<HeldMessage> held;
+    g_heldMessages = &held;
+    g_defaultHandler = qInstallMessageHandler(HoldStartupMessage);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(g_defaultHandler);
+    for (const HeldMessage &message : held) {
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        g_defaultHandler(message.type, context, message.text);
+    }
+    g_heldMessages = nullptr;
+
+    // Desktops match the running window to its desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("festmark"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    InstallGermanTranslations();
+
+    MessageBoxService boxes;
+    QtSoundService sounds;
+    CFestmarkApp festmark(boxes, sounds);
+    // The end of the desktop session takes the same way out; the autostart entry brings the
+    // program back, so the session need not restart it.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &festmark,
+                     [&festmark](QSessionManager &manager) {
+                         manager.setRestartHint(QSessionManager::RestartNever);
+                         festmark.Quit();
+                     });
+    QObject::connect(
+        &app, &QGuiApplication::saveStateRequest, &festmark,
+        [](QSessionManager &manager) { manager.setRestartHint(QSessionManager::RestartNever); });
+    festmark.InitInstance();
+    return festmark.Run();
 }

@@ -1,30 +1,20 @@
 #include "ListMode.h"
 
+#include "Console.h"
 #include "DateList.h"
 #include "Scan.h"
 #include "Settings.h"
-#include "Strings.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#ifdef _WIN32
-#include <io.h>
-#define festmark_isatty _isatty
-#define festmark_fileno _fileno
-#else
-#include <unistd.h>
-#define festmark_isatty isatty
-#define festmark_fileno fileno
-#endif
 
 namespace {
 
@@ -162,27 +152,22 @@ std::chrono::year_month_day ParseToday(const QString &text)
 
 } // namespace
 
-bool IsListModeCommandLine(int argc, const char *const *argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--list") == 0)
-            return true;
-    }
-    return false;
-}
-
-int RunListMode(const QStringList &arguments, const QString &exePath, std::FILE *out,
-                std::FILE *err)
+int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FILE *out,
+                   std::FILE *err)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QString::fromUtf8("Festmark listet die Jubiläen des Zeitraums um heute."));
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
+    parser.setApplicationDescription(QString::fromUtf8(
+        "Festmark erinnert an runde Jubiläen. Ohne Optionen öffnet es sein Fenster; mit --list "
+        "schreibt es die Jubiläen des Zeitraums um heute ins Terminal."));
+    // Qt's own help option would offer --help-all with options the program does not take.
+    const QCommandLineOption helpOption({"h", "help", "?"},
+                                        QString::fromUtf8("Diese Hilfe zeigen."));
+    const QCommandLineOption versionOption({"v", "version"},
+                                           QString::fromUtf8("Die Version zeigen."));
     const QCommandLineOption listOption("list",
                                         QString::fromUtf8("Jubiläen im Terminal auflisten."));
     const QCommandLineOption fileOption("file", QString::fromUtf8("Diese Datumsliste lesen."),
-                                        "PATH");
+                                        "PFAD");
     const QCommandLineOption backOption(
         "back", QString::fromUtf8("So viele Tage zurück (0 bis 3652)."), "N");
     const QCommandLineOption aheadOption(
@@ -192,8 +177,8 @@ int RunListMode(const QStringList &arguments, const QString &exePath, std::FILE 
     const QCommandLineOption oemOption("oem", QString::fromUtf8("Datei in Codepage 850 (OEM)."));
     const QCommandLineOption ansiOption(
         "ansi", QString::fromUtf8("Datei in UTF-8 oder Windows-1252 (ANSI)."));
-    parser.addOptions(
-        {listOption, fileOption, backOption, aheadOption, dateOption, oemOption, ansiOption});
+    parser.addOptions({helpOption, versionOption, listOption, fileOption, backOption, aheadOption,
+                       dateOption, oemOption, ansiOption});
 
     try {
         if (!parser.parse(arguments))
@@ -203,12 +188,15 @@ int RunListMode(const QStringList &arguments, const QString &exePath, std::FILE 
             return kExitOk;
         }
         if (parser.isSet(versionOption)) {
-            WriteLine(out, std::string(ResourceString(ids::kDocumentString)));
+            WriteLine(out, "festmark " + QCoreApplication::applicationVersion().toStdString());
             return kExitOk;
         }
         if (!parser.positionalArguments().isEmpty())
             throw UsageError{"unbekanntes Argument: " +
                              parser.positionalArguments().first().toStdString()};
+        if (!parser.isSet(listOption))
+            throw UsageError{"diese Optionen gelten nur mit --list; ohne Optionen öffnet "
+                             "festmark sein Fenster"};
         if (parser.isSet(oemOption) && parser.isSet(ansiOption))
             throw UsageError{"--oem und --ansi schließen einander aus"};
 
@@ -236,7 +224,7 @@ int RunListMode(const QStringList &arguments, const QString &exePath, std::FILE 
         for (const BadLine &bad : list->badLines)
             WriteLine(err, Printable(BadLineReport(path, bad)));
 
-        ListSink sink(out, festmark_isatty(festmark_fileno(out)) != 0);
+        ListSink sink(out, IsTerminal(out));
         RunWindowScan(window, list->entries, sink);
         std::fflush(out);
         return kExitOk;

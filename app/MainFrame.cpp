@@ -4,36 +4,31 @@
 #include "FestelForm.h"
 #include "HelpWindow.h"
 #include "Services.h"
+#include "Sound.h"
 #include "Strings.h"
-#include "Templates.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
-#include <QScrollArea>
 
 CMainFrame::CMainFrame(MessageBoxService &boxes, SoundService &sounds, QWidget *parent)
     : QMainWindow(parent)
-    , m_boxes(boxes)
     , m_sounds(sounds)
-    , m_form(nullptr)
+    , m_form(new CFestelForm(boxes, sounds, this))
 {
     // Title bar, system menu, minimise and close; no sizing, no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(LoadResString(ids::kDocumentString));
-    setAttribute(Qt::WA_DeleteOnClose);
-
-    auto *scroller = new QScrollArea(this);
-    scroller->setFrameShape(QFrame::NoFrame);
-    m_form = new CFestelForm(boxes, sounds, scroller);
-    scroller->setWidget(m_form);
-    setCentralWidget(scroller);
-    CreateMenus();
+    setCentralWidget(m_form);
+    createMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(m_form, &CFestelForm::aboutRequested, this, &CMainFrame::OnAppAbout);
+    connect(m_form, &CFestelForm::exitRequested, this, &QWidget::close);
 }
 
 CMainFrame::~CMainFrame()
@@ -42,49 +37,24 @@ CMainFrame::~CMainFrame()
     m_sounds.StopAll();
 }
 
-void CMainFrame::CreateMenus()
+void CMainFrame::createMenus()
 {
-    for (const MenuPopupTemplate &popup : MainMenu()) {
-        QMenu *menu = menuBar()->addMenu(Utf8Text(popup.text));
-        for (const MenuItemTemplate &item : popup.items) {
-            if (item.id == 0) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction *action = menu->addAction(Utf8Text(item.text));
-            action->setData(item.id);
-            switch (item.id) {
-            case ids::kOptionsCommand:
-                connect(action, &QAction::triggered, m_form, &CFestelForm::OnOptionsButton);
-                break;
-            case ids::kAppExit:
-                connect(action, &QAction::triggered, this, &QWidget::close);
-                break;
-            case ids::kHelpIndex:
-                action->setShortcuts(
-                    {QKeySequence(Qt::Key_F1), QKeySequence(Qt::SHIFT | Qt::Key_F1)});
-                action->setShortcutContext(Qt::ApplicationShortcut);
-                connect(action, &QAction::triggered, this, &CMainFrame::OnHelpIndex);
-                break;
-            case ids::kAppAbout:
-                connect(action, &QAction::triggered, this, &CMainFrame::OnAppAbout);
-                break;
-            default:
-                break;
-            }
-        }
-    }
+    QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
+    fileMenu->addAction(QStringLiteral("&Optionen"), m_form, &CFestelForm::OnOptionsButton);
+    fileMenu->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
+
+    QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("&?"));
+    QAction *help =
+        helpMenu->addAction(QStringLiteral("&Hilfethemen"), this, &CMainFrame::OnHelpIndex);
+    help->setShortcuts({QKeySequence(Qt::Key_F1), QKeySequence(Qt::SHIFT | Qt::Key_F1)});
+    helpMenu->addSeparator();
+    helpMenu->addAction(QString::fromUtf8("Inf&o über Festmark..."), this, &CMainFrame::OnAppAbout);
 }
 
 void CMainFrame::OnInitialUpdate()
 {
     m_form->OnInitialUpdate();
-    // The frame fits the form, shrinking only: on a small screen the form scrolls instead.
-    const QSize wanted(m_form->width(), m_form->height() + menuBar()->sizeHint().height());
-    QSize size = wanted;
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        size = wanted.boundedTo(screen->availableGeometry().size());
-    setFixedSize(size);
+    adjustSize();
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -100,12 +70,12 @@ void CMainFrame::OnHelpIndex()
 
 void CMainFrame::OnAppAbout()
 {
-    CAboutDlg about(m_boxes, this);
+    CAboutDlg about(this);
     about.exec();
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    hide();
-    event->accept();
+    event->ignore();
+    emit closeRequested();
 }

@@ -6,7 +6,9 @@ class CFestelForm;
 class MessageBoxService;
 class SoundService;
 
-// The one window: a fixed-size frame titled "Festmark 4.1", with menu 128, around the form.
+// The one window: a fixed-size frame titled "Festmark 4.1", with its menu, around the form.
+// Closing it (close box, Alt+F4, "Beenden") only asks the application to end; the
+// application then ends the program its one way.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
@@ -19,13 +21,15 @@ public:
     void OnHelpIndex();
     void OnAppAbout();
 
+signals:
+    void closeRequested();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void CreateMenus();
+    void createMenus();
 
-    MessageBoxService &m_boxes;
     SoundService &m_sounds;
     CFestelForm *m_form;
 };

@@ -1,14 +1,21 @@
 #pragma once
 
-#include "Services.h"
-
 #include <map>
 #include <memory>
 
 class QSoundEffect;
 
-// The program's wave resources through Qt Multimedia. Without an audio device or sound
-// server the effects fail quietly and the program stays silent.
+// The program's two wave sounds, played asynchronously and looping until replaced or
+// stopped. Handed to their users as an interface, so that tests can record instead of play.
+class SoundService {
+public:
+    virtual ~SoundService() = default;
+    virtual void PlayLooping(int id) = 0; // replaces the sound that plays
+    virtual void StopAll() = 0;
+};
+
+// Through Qt Multimedia. Without an audio device or sound server the effects fail quietly
+// and the program stays silent.
 class QtSoundService : public SoundService {
 public:
     QtSoundService();

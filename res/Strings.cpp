@@ -12,7 +12,7 @@ struct StringEntry {
 
 // Sorted by id.
 constexpr std::array kStringTable{
-    StringEntry{ids::kDocumentString, "Festmark 4.1"},
+    StringEntry{ids::kDocumentString, "Festmark " FESTMARK_VERSION},
     StringEntry{ids::kAppName, "Festmark"},
     StringEntry{ids::kYear, "Jahr"},
     StringEntry{ids::kYears, "Jahre"},

@@ -1,101 +1,69 @@
 #include "Settings.h"
 
-#include "Profile.h"
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <algorithm>
 
 namespace {
 
-const QString kSection = QStringLiteral("Settings");
-
-// Exec= quoting of the Desktop Entry Specification: the path in double quotes, with ", `, $
-// and \ escaped by a backslash, that backslash itself escaped once more for the string value,
-// and % doubled so that it is no field code.
-QString QuotedExec(const QString &path)
-{
-    QString quoted;
-    for (const QChar c : path) {
-        if (c == '\\')
-            quoted += QLatin1String("\\\\\\\\");
-        else if (c == '"' || c == '`' || c == '$')
-            quoted += QLatin1String("\\\\") + c;
-        else if (c == '%')
-            quoted += QLatin1String("%%");
-        else
-            quoted += c;
+// Group "Settings" of the user's profile.
+class Store : public QSettings {
+public:
+    Store()
+        : QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Orvanta"),
+                    QStringLiteral("Festmark"))
+    {
+        beginGroup(QStringLiteral("Settings"));
     }
-    return '"' + quoted + '"';
+};
+
+int ReadInt(const QSettings &store, const QString &key, int fallback)
+{
+    bool ok = false;
+    const int value = store.value(key, fallback).toInt(&ok);
+    return ok ? value : fallback;
 }
 
 } // namespace
 
-Settings LoadSettings(const QString &defaultFilePath)
+Settings DefaultSettings(const QString &defaultFilePath)
 {
     Settings settings;
-    settings.startDays = std::clamp(GetProfileInt(kSection, "Startday", 2), 0, kMaxStartDays);
-    settings.stopDays = std::clamp(GetProfileInt(kSection, "Stopday", 7), 0, kMaxStopDays);
-    settings.oemFile = GetProfileInt(kSection, "OEM", 0);
-    settings.autoStart = GetProfileInt(kSection, "auto", 1);
-    settings.filePath = GetProfileString(kSection, "FilePath", defaultFilePath);
+    settings.filePath = defaultFilePath;
+    return settings;
+}
+
+Settings LoadSettings(const QString &defaultFilePath)
+{
+    const Settings defaults = DefaultSettings(defaultFilePath);
+    const Store store;
+    Settings settings;
+    settings.startDays = std::clamp(ReadInt(store, QStringLiteral("Startday"), defaults.startDays),
+                                    0, kMaxStartDays);
+    settings.stopDays =
+        std::clamp(ReadInt(store, QStringLiteral("Stopday"), defaults.stopDays), 0, kMaxStopDays);
+    settings.oemFile = ReadInt(store, QStringLiteral("OEM"), defaults.oemFile);
+    settings.autoStart = ReadInt(store, QStringLiteral("auto"), defaults.autoStart);
+    settings.filePath = store.value(QStringLiteral("FilePath"), defaults.filePath).toString();
     return settings;
 }
 
 void SaveSettings(const Settings &settings)
 {
-    WriteProfileInt(kSection, "Startday", settings.startDays);
-    WriteProfileInt(kSection, "Stopday", settings.stopDays);
-    WriteProfileInt(kSection, "OEM", settings.oemFile);
-    WriteProfileString(kSection, "FilePath", settings.filePath);
-    WriteProfileInt(kSection, "auto", settings.autoStart);
+    Store store;
+    store.setValue(QStringLiteral("Startday"), settings.startDays);
+    store.setValue(QStringLiteral("Stopday"), settings.stopDays);
+    store.setValue(QStringLiteral("OEM"), settings.oemFile);
+    store.setValue(QStringLiteral("FilePath"), settings.filePath);
+    store.setValue(QStringLiteral("auto"), settings.autoStart);
 }
 
 QString DefaultFilePath(const QString &exePath)
 {
     const QString dir = QFileInfo(exePath).absolutePath();
-#ifndef _WIN32
     if (!QFileInfo(dir).isWritable())
         return QDir::homePath() + QLatin1String("/Festmark.txt");
-#endif
     return dir + QLatin1String("/Festmark.txt");
-}
-
-QString AutostartEntryPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) +
-           QLatin1String("/autostart/Festmark.desktop");
-}
-
-void WriteAutostartEntry(bool enabled, const QString &exePath)
-{
-#ifdef _WIN32
-    QSettings run(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
-        QSettings::NativeFormat);
-    if (enabled)
-        run.setValue(QStringLiteral("Festmark"), QDir::toNativeSeparators(exePath));
-    else
-        run.remove(QStringLiteral("Festmark"));
-#else
-    const QString path = AutostartEntryPath();
-    if (!enabled) {
-        QFile::remove(path); // a missing entry is no error
-        return;
-    }
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Festmark\n"
-                                         "Exec=%1\n")
-                              .arg(QuotedExec(exePath));
-    file.write(entry.toUtf8());
-    file.commit();
-#endif
 }

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The user's settings, stored per user under Orvanta/Festmark, group "Settings", and the
-// entry that starts the program at login.
+// The user's settings, stored per user under Orvanta/Festmark, group "Settings" (an INI file
+// on Linux, the registry on Windows), read once at start and written once at the end.
 
 struct Settings {
     int startDays = 2; // "Startday": days back
@@ -11,20 +11,21 @@ struct Settings {
     int oemFile = 0;   // "OEM": nonzero, the date list is in code page 850
     QString filePath;  // "FilePath"
     int autoStart = 1; // "auto": nonzero, started at login
+
+    bool operator==(const Settings &) const = default;
 };
 
 constexpr int kMaxStartDays = 3652;
 constexpr int kMaxStopDays = 13149;
 
-// Values outside the options' ranges are brought into them: a hand-edited file must not
-// start a scan that runs for hours.
+// Missing values take their defaults; days outside the options' ranges are brought into
+// them: a hand-edited file must not start a scan that runs for hours.
 Settings LoadSettings(const QString &defaultFilePath);
 void SaveSettings(const Settings &settings);
+
+// The defaults the options' "Standard" restores (code page ANSI, like a first start).
+Settings DefaultSettings(const QString &defaultFilePath);
 
 // "Festmark.txt" beside the program, or in the home folder when the program's folder is not
 // the user's to write (a system-wide install).
 QString DefaultFilePath(const QString &exePath);
-
-// Enters the program among those started at login, or removes it; failures are silent.
-void WriteAutostartEntry(bool enabled, const QString &exePath);
-QString AutostartEntryPath(); // Linux: the XDG autostart desktop entry

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "Profile.h"
-#include "Services.h"
+#include "TestSettings.h"
 
+#include "Services.h"
+#include "Sound.h"
+
+#include <QAbstractItemModel>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
+#include <QKeyEvent>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -49,8 +49,8 @@ struct RecordingSounds : SoundService {
     int playing = 0; // the looping sound, 0 when silent
 };
 
-// Runs `inspect` on the next modal dialog once it is up, then closes it with OK, so that a
-// modal exec() returns in tests.
+// Runs `inspect` on the next modal dialog once it is up, then closes it with OK unless it
+// has closed already, so that a modal exec() returns in tests.
 template <typename Inspect> void WhenModalShown(Inspect inspect)
 {
     QTimer::singleShot(0, [inspect] {
@@ -60,39 +60,41 @@ template <typename Inspect> void WhenModalShown(Inspect inspect)
             return;
         }
         inspect(modal);
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
+        if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && dialog->isVisible())
             dialog->accept();
     });
 }
 
-// The test process's own settings folder (set up by the test main), emptied between tests.
-inline QString ConfigHome()
+// The widgets Tab visits in `window`, in order, from the one that has the focus when it
+// opens; a field that hands its focus to an inner editor counts as the field.
+inline QList<QWidget *> TabStops(QWidget *window)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation);
+    window->show();
+    QApplication::setActiveWindow(window);
+    const auto focused = [] {
+        QWidget *widget = QApplication::focusWidget();
+        QWidget *parent = widget != nullptr ? widget->parentWidget() : nullptr;
+        return parent != nullptr && parent->focusProxy() == widget ? parent : widget;
+    };
+    QList<QWidget *> stops;
+    for (QWidget *widget = focused(); widget != nullptr && !stops.contains(widget);
+         widget = focused()) {
+        stops.append(widget);
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &tab);
+    }
+    return stops;
 }
 
-inline QString SettingsFile()
+// What a table shows, row by row: the cells' texts joined by " | ".
+inline QStringList ShownRows(const QAbstractItemModel *model)
 {
-    return ConfigHome() + "/Orvanta/Festmark.conf";
-}
-
-inline void ForgetSettings()
-{
-    QDir(ConfigHome() + "/Orvanta").removeRecursively();
-    QDir(ConfigHome() + "/autostart").removeRecursively();
-}
-
-inline QString WriteFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return path;
-}
-
-// Fresh settings whose date list is `content`, written as Festmark.txt into `folder`.
-inline void StartWithDateList(const QString &folder, const QByteArray &content)
-{
-    ForgetSettings();
-    WriteProfileString("Settings", "FilePath", WriteFile(folder + "/Festmark.txt", content));
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells.append(model->index(row, column).data().toString());
+        rows.append(cells.join(" | "));
+    }
+    return rows;
 }

@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb openbox xdotool
     clang libclang-rt-14-dev clang-format
 )
 # Callers may ask for more, e.g. the packaging tools.

@@ -1,59 +1,59 @@
 #include "FestelForm.h"
+#include "ui_FestelForm.h"
 
-#include "FlexGrid.h"
+#include "Autostart.h"
 #include "OptionsDlg.h"
 #include "Scan.h"
 #include "Services.h"
-#include "Settings.h"
-#include "Templates.h"
+#include "Sound.h"
 
 #include <QCoreApplication>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
+#include <QKeyEvent>
 
 namespace {
 
-constexpr int kRangeCaption = 1031;
-constexpr int kGrid = 1037;
-constexpr int kProgress = 1038;
-constexpr int kInfoButton = 1039;
-constexpr int kOptionsButton = 1013;
-constexpr int kExitButton = 1014;
 constexpr int kInfoBitmap = 133;
+constexpr int kInfoSound = 146;
 
 } // namespace
 
 CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget *parent)
     : QWidget(parent)
     , m_today(&LocalToday)
+    , ui(new Ui::CFestelForm)
     , m_boxes(boxes)
     , m_sounds(sounds)
 {
-    m_controls = BuildDialogControls(*FindDialogTemplate(ids::kFormTemplate), this,
-                                     [](const ControlTemplate &, QWidget *owner) -> QWidget * {
-                                         return new CMSFlexGrid(owner);
-                                     });
+    ui->setupUi(this);
+    m_infoButton = ui->infoButton;
+    m_progress = ui->progressBar;
+    m_grid = ui->resultGrid;
     m_rangeText = QString();
+    // The proportions of the home platform's form, in the desktop's font: a thin progress
+    // bar, a large picture button and a column of buttons 15 characters wide.
+    const QFontMetrics metrics = fontMetrics();
+    m_progress->setFixedHeight(metrics.height() * 3 / 4);
+    m_infoButton->setMinimumHeight(metrics.height() * 55 / 8);
+    for (QPushButton *button : {ui->infoButton, ui->optionsButton, ui->exitButton})
+        button->setMinimumWidth(metrics.averageCharWidth() * 15);
 
     m_exePath = QCoreApplication::applicationFilePath();
     m_defaultFilePath = DefaultFilePath(m_exePath);
-    const Settings settings = LoadSettings(m_defaultFilePath);
-    m_startDays = settings.startDays;
-    m_stopDays = settings.stopDays;
-    m_oemFile = settings.oemFile;
-    m_autoStart = settings.autoStart;
-    m_filePath = settings.filePath;
+    ApplySettings(LoadSettings(m_defaultFilePath));
 
-    UpdateData(false);
-    connect(qobject_cast<QPushButton *>(m_controls.value(kExitButton)), &QPushButton::clicked, this,
-            &CFestelForm::OnExitButton);
-    connect(qobject_cast<QPushButton *>(m_controls.value(kOptionsButton)), &QPushButton::clicked,
-            this, &CFestelForm::OnOptionsButton);
-    connect(m_infoButton, &QPushButton::clicked, this, &CFestelForm::OnInfoButton);
+    connect(ui->exitButton, &QPushButton::clicked, this, &CFestelForm::OnExitButton);
+    connect(ui->optionsButton, &QPushButton::clicked, this, &CFestelForm::OnOptionsButton);
+    connect(ui->infoButton, &QPushButton::clicked, this, &CFestelForm::OnInfoButton);
 }
 
 CFestelForm::~CFestelForm()
+{
+    SaveSettings(CurrentSettings());
+    WriteAutostartEntry(m_autoStart != 0, m_exePath);
+    delete ui;
+}
+
+Settings CFestelForm::CurrentSettings() const
 {
     Settings settings;
     settings.startDays = m_startDays;
@@ -61,27 +61,20 @@ CFestelForm::~CFestelForm()
     settings.oemFile = m_oemFile;
     settings.filePath = m_filePath;
     settings.autoStart = m_autoStart;
-    SaveSettings(settings);
-    WriteAutostartEntry(m_autoStart != 0, m_exePath);
+    return settings;
 }
 
-void CFestelForm::DoDataExchange(CDataExchange &dx)
+void CFestelForm::ApplySettings(const Settings &settings)
 {
-    m_infoButton = dx.Control<QPushButton>(kInfoButton);
-    m_progress = dx.Control<QProgressBar>(kProgress);
-    dx.Text(kRangeCaption, m_rangeText);
-    m_grid = dx.Control<CMSFlexGrid>(kGrid);
-}
-
-void CFestelForm::UpdateData(bool saveAndValidate)
-{
-    ::UpdateData(m_controls, saveAndValidate, m_boxes, this,
-                 [this](CDataExchange &dx) { DoDataExchange(dx); });
+    m_startDays = settings.startDays;
+    m_stopDays = settings.stopDays;
+    m_oemFile = settings.oemFile;
+    m_filePath = settings.filePath;
+    m_autoStart = settings.autoStart;
 }
 
 void CFestelForm::OnInitialUpdate()
 {
-    UpdateData(false);
     m_grid->SetColumnWidth(0, 1000);
     m_grid->SetColumnWidth(1, 7000);
 }
@@ -92,35 +85,36 @@ void CFestelForm::SetInfoButtonBitmap()
     SetButtonImage(m_infoButton, m_infoBitmap); // Alt+I still presses it
 }
 
+void CFestelForm::keyPressEvent(QKeyEvent *event)
+{
+    // Return presses the focused button, and elsewhere the default button "Beenden", as in
+    // a dialog (Qt keeps that rule to dialogs).
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto *focused = qobject_cast<QPushButton *>(focusWidget());
+        (focused != nullptr ? focused : ui->exitButton)->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void CFestelForm::OnExitButton()
 {
     // Ends the program without a question; the settings are saved on the way.
-    window()->hide();
-    window()->close();
+    emit exitRequested();
 }
 
 void CFestelForm::OnInfoButton()
 {
-    m_sounds.PlayLooping(146);
+    m_sounds.PlayLooping(kInfoSound);
     emit aboutRequested();
     m_sounds.StopAll();
 }
 
 void CFestelForm::OnOptionsButton()
 {
-    COptionsDlg dialog(m_boxes, this);
-    dialog.m_stopDays = m_stopDays;
-    dialog.m_startDays = m_startDays;
-    dialog.m_oemFile = m_oemFile;
-    dialog.m_filePath = m_filePath;
-    dialog.m_defaultFilePath = m_defaultFilePath;
-    dialog.m_autoStart = m_autoStart;
-    if (dialog.DoModal() != QDialog::Accepted)
+    COptionsDlg dialog(CurrentSettings(), m_defaultFilePath, m_boxes, this);
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    m_startDays = dialog.m_startDays;
-    m_oemFile = dialog.m_oemFile;
-    m_stopDays = dialog.m_stopDays;
-    m_filePath = dialog.m_filePath;
-    m_autoStart = dialog.m_autoStart;
+    ApplySettings(dialog.settings());
     RunScan();
 }

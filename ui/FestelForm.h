@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Settings.h"
+
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
-
-#include "Dialog.h"
 
 #include <chrono>
 #include <functional>
@@ -17,6 +17,10 @@ class QPushButton;
 class ScanPlan;
 class SoundService;
 
+namespace Ui {
+class CFestelForm;
+}
+
 // Set when the jubilee sound has been started during the current scan.
 extern bool g_todaySoundPlayed;
 
@@ -26,12 +30,11 @@ class CFestelForm : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget *parent = nullptr);
+    CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget *parent = nullptr);
     ~CFestelForm() override;
 
-    void OnInitialUpdate();
+    void OnInitialUpdate(); // column widths, once the form stands
     void SetInfoButtonBitmap();
-    void UpdateData(bool saveAndValidate);
 
     // The scan (its members live with the scan code).
     void RunScan();
@@ -43,6 +46,10 @@ public:
     void OnExitButton();
     void OnOptionsButton();
     void OnInfoButton();
+
+    // The settings as one value, and the defaults the options restore.
+    Settings CurrentSettings() const;
+    void ApplySettings(const Settings &settings);
 
     // The day the scan takes for today; the system's local date unless a test sets one.
     std::function<std::chrono::year_month_day()> m_today;
@@ -61,16 +68,17 @@ public:
     QString m_exePath;
     QPixmap m_infoBitmap;
 
-    const ControlMap &Controls() const { return m_controls; }
-
 signals:
     void aboutRequested(); // the info button's about box
+    void exitRequested();  // the exit button, or Return on the form
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void DoDataExchange(CDataExchange &dx);
     void StepProgress();
 
+    Ui::CFestelForm *ui;
     MessageBoxService &m_boxes;
     SoundService &m_sounds;
-    ControlMap m_controls;
 };

@@ -1,98 +1,95 @@
 #include "OptionsDlg.h"
+#include "ui_OptionsDlg.h"
 
 #include "Services.h"
-#include "Settings.h"
-#include "Templates.h"
-#include "UpDown.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-constexpr int kAnsiRadio = 1015;
-constexpr int kStartDaysEdit = 1027;
-constexpr int kStartDaysUpDown = 1021;
-constexpr int kStopDaysEdit = 1018;
-constexpr int kStopDaysUpDown = 1019;
-constexpr int kBrowseButton = 1033;
-constexpr int kFilePathEdit = 1032;
-constexpr int kAutoStartCheck = 1034;
-constexpr int kDefaultsButton = 1028;
-constexpr int kCancelButton = 2;
-constexpr int kOkButton = 1;
-
-} // namespace
-
-COptionsDlg::COptionsDlg(MessageBoxService &boxes, QWidget *parent)
+COptionsDlg::COptionsDlg(const Settings &settings, const QString &defaultFilePath,
+                         MessageBoxService &boxes, QWidget *parent)
     : QDialog(parent)
     , m_browse(&GetOpenFileName)
+    , ui(new Ui::COptionsDlg)
+    , m_defaultFilePath(defaultFilePath)
     , m_boxes(boxes)
 {
-    m_controls = BuildDialog(ids::kOptionsTemplate, this);
-    qobject_cast<CUpDown *>(m_controls.value(kStartDaysUpDown))->SetRange(0, kMaxStartDays);
-    qobject_cast<CUpDown *>(m_controls.value(kStopDaysUpDown))->SetRange(0, kMaxStopDays);
-
-    const auto button = [this](int id) {
-        return qobject_cast<QPushButton *>(m_controls.value(id));
-    };
-    connect(button(kOkButton), &QPushButton::clicked, this, &COptionsDlg::OnOK);
-    connect(button(kCancelButton), &QPushButton::clicked, this, &QDialog::reject);
-    connect(button(kDefaultsButton), &QPushButton::clicked, this, &COptionsDlg::OnDefaultsButton);
-    connect(button(kBrowseButton), &QPushButton::clicked, this, &COptionsDlg::OnBrowseButton);
+    ui->setupUi(this);
+    ui->buttonBox->button(QDialogButtonBox::RestoreDefaults)->setText(QStringLiteral("&Standard"));
+    ui->buttonBox->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Abbrechen"));
+    ui->buttonBox->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    ui->buttonBox->button(QDialogButtonBox::Ok)->setDefault(true);
+    ui->startDaysSpin->setRange(0, kMaxStartDays);
+    ui->stopDaysSpin->setRange(0, kMaxStopDays);
+    ui->filePathEdit->setMinimumWidth(ui->filePathEdit->fontMetrics().averageCharWidth() * 48);
+    // "..." is a small square button beside the path, as high as the field.
+    ui->browseButton->setFixedWidth(ui->filePathEdit->sizeHint().height() * 3 / 2);
+    connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &COptionsDlg::accept);
+    connect(ui->buttonBox->button(QDialogButtonBox::RestoreDefaults), &QPushButton::clicked, this,
+            &COptionsDlg::OnDefaultsButton);
+    connect(ui->browseButton, &QPushButton::clicked, this, &COptionsDlg::OnBrowseButton);
+    ShowSettings(settings);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void COptionsDlg::DoDataExchange(CDataExchange &dx)
+COptionsDlg::~COptionsDlg()
 {
-    dx.Radio(kAnsiRadio, m_oemFile);
-    dx.Text(kStartDaysEdit, m_startDays);
-    dx.MinMaxInt(kStartDaysEdit, m_startDays, 0, kMaxStartDays);
-    dx.Text(kStopDaysEdit, m_stopDays);
-    dx.MinMaxInt(kStopDaysEdit, m_stopDays, 0, kMaxStopDays);
-    dx.Text(kFilePathEdit, m_filePath);
-    dx.Check(kAutoStartCheck, m_autoStart);
+    delete ui;
 }
 
-bool COptionsDlg::UpdateData(bool saveAndValidate)
+void COptionsDlg::ShowSettings(const Settings &settings)
 {
-    return ::UpdateData(m_controls, saveAndValidate, m_boxes, this,
-                        [this](CDataExchange &dx) { DoDataExchange(dx); });
+    // A stored code page other than 0 or 1 checks neither button, as it was stored.
+    ui->ansiRadio->setAutoExclusive(false);
+    ui->oemRadio->setAutoExclusive(false);
+    ui->ansiRadio->setChecked(settings.oemFile == 0);
+    ui->oemRadio->setChecked(settings.oemFile == 1);
+    ui->ansiRadio->setAutoExclusive(true);
+    ui->oemRadio->setAutoExclusive(true);
+    ui->startDaysSpin->setValue(settings.startDays);
+    ui->stopDaysSpin->setValue(settings.stopDays);
+    ui->filePathEdit->setText(settings.filePath);
+    ui->autoStartCheck->setChecked(settings.autoStart != 0);
 }
 
-int COptionsDlg::DoModal()
+Settings COptionsDlg::settings() const
 {
-    OnInitDialog();
-    return exec();
+    Settings settings;
+    settings.oemFile = ui->ansiRadio->isChecked() ? 0 : ui->oemRadio->isChecked() ? 1 : -1;
+    settings.startDays = ui->startDaysSpin->value();
+    settings.stopDays = ui->stopDaysSpin->value();
+    settings.filePath = ui->filePathEdit->text();
+    settings.autoStart = ui->autoStartCheck->isChecked() ? 1 : 0;
+    return settings;
 }
 
-void COptionsDlg::OnInitDialog()
+void COptionsDlg::accept()
 {
-    UpdateData(false);
-}
-
-void COptionsDlg::OnOK()
-{
-    if (UpdateData(true))
-        accept();
+    // The spin boxes refuse numbers outside their ranges as they are typed; an emptied
+    // field is what remains to refuse.
+    for (QSpinBox *spin : {ui->startDaysSpin, ui->stopDaysSpin}) {
+        if (!spin->hasAcceptableInput()) {
+            m_boxes.Show(this, QStringLiteral("Bitte eine ganze Zahl zwischen %1 und "
+                                              "%2 eingeben.")
+                                   .arg(spin->minimum())
+                                   .arg(spin->maximum()));
+            spin->setFocus();
+            spin->selectAll();
+            return;
+        }
+    }
+    QDialog::accept();
 }
 
 void COptionsDlg::OnDefaultsButton()
 {
     // ANSI, as a first start has it: OEM would garble every umlaut of a UTF-8 list.
-    m_oemFile = 0;
-    m_startDays = 2;
-    m_stopDays = 7;
-    m_filePath = m_defaultFilePath;
-    m_autoStart = 1;
-    UpdateData(false);
+    ShowSettings(DefaultSettings(m_defaultFilePath));
 }
 
 void COptionsDlg::OnBrowseButton()
 {
     const QString path = m_browse(this);
-    if (path.isEmpty())
-        return;
     // Only the path changes: what the user typed into the other fields stays.
-    m_filePath = path;
-    qobject_cast<QLineEdit *>(m_controls.value(kFilePathEdit))->setText(path);
+    if (!path.isEmpty())
+        ui->filePathEdit->setText(path);
 }

@@ -1,7 +1,6 @@
 // The about box from the menu and from the info button, and which sound plays when.
 #include "FestelForm.h"
 #include "MainFrame.h"
-#include "Profile.h"
 #include "Recorders.h"
 
 #include <QMenuBar>

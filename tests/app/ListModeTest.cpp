@@ -41,10 +41,19 @@ protected:
 
     Result Run(QStringList arguments, bool asNobody = false) const
     {
+        arguments.prepend("--list");
+        return Start(arguments, asNobody);
+    }
+
+    // The program as a terminal starts it, without a display.
+    Result Start(const QStringList &arguments, bool asNobody = false) const
+    {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", Path("config"));
         env.insert("HOME", Path("home"));
+        for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(display);
         process.setProcessEnvironment(env);
 #ifndef _WIN32
         if (asNobody) {
@@ -54,7 +63,6 @@ protected:
             });
         }
 #endif
-        arguments.prepend("--list");
         process.start(FESTMARK_BINARY, arguments);
         EXPECT_TRUE(process.waitForFinished(120000));
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -179,14 +187,33 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"BothCodePages", {"--oem", "--ansi"}, "--oem"}),
     [](const auto &info) { return info.param.name; });
 
-TEST_F(ListModeTest, HelpAndVersion)
+TEST_F(ListModeTest, HelpAndVersionNeedNoDisplay)
 {
-    const Result help = Run({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("--ahead"));
-    const Result version = Run({"--version"});
+    for (const QStringList &arguments : {QStringList{"--help"}, QStringList{"--list", "-h"}}) {
+        const Result help = Start(arguments);
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_TRUE(help.out.startsWith("Aufruf: ")) << help.out.toStdString();
+        EXPECT_TRUE(help.out.contains("--ahead <N>"));
+        EXPECT_FALSE(help.out.contains("--help-all")); // Qt's own options are not taken
+    }
+    const Result version = Start({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "Festmark 4.1\n");
+    EXPECT_EQ(version.out, "festmark 4.1\n");
+}
+
+TEST_F(ListModeTest, WithoutADisplayTheWindowSaysSoInOneLine)
+{
+    const Result window = Start({});
+    EXPECT_EQ(window.exitCode, 1);
+    EXPECT_EQ(window.out, "");
+    EXPECT_EQ(window.err.count('\n'), 1) << window.err.toStdString();
+    EXPECT_TRUE(window.err.startsWith(QString::fromUtf8("festmark: Keine grafische Anzeige")));
+    const Result unknown = Start({"--fenster"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(unknown.err, QString::fromUtf8("festmark: Unbekannte Option 'fenster'.\n"));
+    const Result listOnly = Start({"--back", "3"});
+    EXPECT_EQ(listOnly.exitCode, 2);
+    EXPECT_TRUE(listOnly.err.contains("--list")) << listOnly.err.toStdString();
 }
 
 class ListModeOpenFailureTest : public ListModeTest {

@@ -1,44 +1,31 @@
-// The main frame and start-up: title, fixed size, menu, the ways out, and the command line.
+// Start-up, the frame's title, size and menu, and the one way out as the application takes it.
 #include "MainFrame.h"
 #include "FestelForm.h"
 #include "FestmarkApp.h"
-#include "FlexGrid.h"
 #include "HelpWindow.h"
-#include "Profile.h"
 #include "Recorders.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <memory>
 
 namespace {
+
+QAction *Command(CMainFrame &frame, int menu, int item)
+{
+    return frame.menuBar()->actions()[menu]->menu()->actions()[item];
+}
 
 class MainFrameTest : public testing::Test {
 protected:
     void SetUp() override { StartWithDateList(m_dir.path(), "14.03.1976 Anna wird # alt\n"); }
-
-    void TearDown() override
-    {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            windows.append(widget);
-        for (const QPointer<QWidget> &widget : windows)
-            delete widget.data(); // a frame takes its menus along
-    }
-
-    static void DeleteClosedWindows()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
     QTemporaryDir m_dir;
     RecordingBoxes m_boxes;
@@ -48,8 +35,7 @@ protected:
 TEST_F(MainFrameTest, StartsAsOneFixedWindowTitledWithItsVersionAndScans)
 {
     CFestmarkApp app(m_boxes, m_sounds);
-    QString error;
-    ASSERT_TRUE(app.InitInstance({"festmark"}, error));
+    app.InitInstance();
     CMainFrame *frame = app.MainFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->isVisible());
@@ -60,20 +46,7 @@ TEST_F(MainFrameTest, StartsAsOneFixedWindowTitledWithItsVersionAndScans)
     EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(frame->windowFlags() & Qt::WindowMinimizeButtonHint);
-    CFestelForm *form = frame->GetActiveView();
-    EXPECT_GE(frame->width(), form->width());
-    EXPECT_FALSE(form->m_rangeText.isEmpty()); // the first scan has run
-    EXPECT_EQ(form->m_grid->CellText(0, 0), "Datum");
-}
-
-TEST_F(MainFrameTest, UnknownArgumentsShowNothing)
-{
-    CFestmarkApp app(m_boxes, m_sounds);
-    QString error;
-    EXPECT_FALSE(app.InitInstance({"festmark", "--kaputt"}, error));
-    EXPECT_TRUE(error.contains("--kaputt"));
-    EXPECT_EQ(app.MainFrame(), nullptr);
-    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    EXPECT_FALSE(frame->GetActiveView()->m_rangeText.isEmpty()); // the first scan has run
 }
 
 TEST_F(MainFrameTest, MenuHasFileAndHelpWithTheirCommands)
@@ -89,11 +62,11 @@ TEST_F(MainFrameTest, MenuHasFileAndHelpWithTheirCommands)
     EXPECT_EQ(menus, (QStringList{"&Datei", "&?"}));
     EXPECT_EQ(items, (QStringList{"&Optionen", "&Beenden", "&Hilfethemen", "-",
                                   QString::fromUtf8("Inf&o über Festmark...")}));
-    const QAction *help = frame.menuBar()->actions()[1]->menu()->actions()[0];
-    EXPECT_TRUE(help->shortcuts().contains(QKeySequence(Qt::Key_F1)));
+    EXPECT_TRUE(Command(frame, 1, 0)->shortcuts().contains(QKeySequence(Qt::Key_F1)));
 }
 
-// Each way out hides the window, stops the sounds and destroys the form, which saves.
+// Each way out of the window reaches the application's one way out; the form, and with it
+// the settings, goes with the application after the event loop.
 struct ExitCase {
     const char *name;
     void (*leave)(CMainFrame &frame);
@@ -101,43 +74,58 @@ struct ExitCase {
 
 class MainFrameExitTest : public MainFrameTest, public testing::WithParamInterface<ExitCase> {};
 
-TEST_P(MainFrameExitTest, EndsThroughTheFormsDestructor)
+TEST_P(MainFrameExitTest, HidesStopsTheSoundsAndSavesWhenTheApplicationGoes)
 {
-    QPointer<CMainFrame> frame = new CMainFrame(m_boxes, m_sounds);
-    frame->OnInitialUpdate();
-    frame->show();
-    frame->GetActiveView()->m_startDays = 11;
-    GetParam().leave(*frame);
-    DeleteClosedWindows();
-    EXPECT_TRUE(frame.isNull());
+    auto app = std::make_unique<CFestmarkApp>(m_boxes, m_sounds);
+    app->InitInstance();
+    CMainFrame &frame = *app->MainFrame();
+    frame.GetActiveView()->m_startDays = 11;
+    m_sounds.events.clear();
+    GetParam().leave(frame);
+    EXPECT_TRUE(app->IsQuitting());
+    EXPECT_FALSE(frame.isVisible());
     EXPECT_EQ(m_sounds.events, QStringList{"stop"});
-    QSettings stored(SettingsFile(), QSettings::IniFormat);
-    EXPECT_EQ(stored.value("Settings/Startday").toInt(), 11);
+    EXPECT_EQ(app->Run(), 0); // no event loop after a way out
+    app.reset();
+    EXPECT_EQ(QSettings(SettingsFile(), QSettings::IniFormat).value("Settings/Startday"), 11);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, MainFrameExitTest,
-    testing::Values(ExitCase{"ExitButton",
-                             [](CMainFrame &frame) {
-                                 qobject_cast<QPushButton *>(
-                                     frame.GetActiveView()->Controls().value(1014))
-                                     ->click();
-                             }},
-                    ExitCase{"MenuCommand",
-                             [](CMainFrame &frame) {
-                                 frame.menuBar()->actions()[0]->menu()->actions()[1]->trigger();
-                             }},
-                    ExitCase{"CloseBox",
-                             [](CMainFrame &frame) {
-                                 frame.close();
-                             }},
-                    ExitCase{"TerminationSignal",
-                             [](CMainFrame &frame) {
-                                 CloseOnTerminationSignals(&frame);
-                                 std::raise(SIGTERM);
-                                 QCoreApplication::processEvents();
-                             }}),
-    [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Ways, MainFrameExitTest,
+                         testing::Values(ExitCase{"ExitButton",
+                                                  [](CMainFrame &frame) {
+                                                      frame.GetActiveView()
+                                                          ->findChild<QPushButton *>("exitButton")
+                                                          ->click();
+                                                  }},
+                                         ExitCase{"MenuCommand",
+                                                  [](CMainFrame &frame) {
+                                                      Command(frame, 0, 1)->trigger();
+                                                  }},
+                                         ExitCase{"CloseBox",
+                                                  [](CMainFrame &frame) {
+                                                      frame.close();
+                                                  }}),
+                         [](const auto &info) { return info.param.name; });
+
+TEST_F(MainFrameTest, AWayOutWithADialogOpenCancelsTheDialogFirst)
+{
+    CFestmarkApp app(m_boxes, m_sounds);
+    app.InitInstance();
+    CFestelForm &form = *app.MainFrame()->GetActiveView();
+    const Settings before = form.CurrentSettings();
+    QWidget *dialog = nullptr;
+    WhenModalShown([&](QWidget *modal) {
+        dialog = modal;
+        modal->findChild<QPushButton *>("browseButton")->setFocus();
+        app.Quit();
+        EXPECT_FALSE(modal->isVisible());
+    });
+    form.OnOptionsButton(); // returns once the dialog has ended
+    EXPECT_NE(dialog, nullptr);
+    EXPECT_EQ(form.CurrentSettings(), before);
+    EXPECT_FALSE(app.MainFrame()->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
 
 TEST_F(MainFrameTest, HelpExplainsTheListTheColoursAndTheOptions)
 {
@@ -146,15 +134,10 @@ TEST_F(MainFrameTest, HelpExplainsTheListTheColoursAndTheOptions)
                               "Optionen", "3652", "13149"})
         EXPECT_TRUE(help.contains(QString::fromUtf8(topic))) << topic;
     CMainFrame frame(m_boxes, m_sounds);
-    bool shown = false;
-    QTimer::singleShot(0, [&shown] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            shown = modal->windowTitle() == "Festmark-Hilfe";
-            modal->close();
-        }
-    });
+    QString title;
+    WhenModalShown([&title](QWidget *modal) { title = modal->windowTitle(); });
     frame.OnHelpIndex();
-    EXPECT_TRUE(shown);
+    EXPECT_EQ(title, "Festmark-Hilfe");
 }
 
 } // namespace

@@ -1,18 +1,23 @@
-// The main form: caption, grid rows and colours, growth, rescans, messages and the sound.
+// The main form: caption, rows and colours, rescans, messages, the sound, keys and saving.
 #include "FestelForm.h"
 #include "FlexGrid.h"
-#include "Profile.h"
 #include "Recorders.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
-#include <QSettings>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -20,12 +25,7 @@ using namespace std::chrono;
 
 class FestelFormTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ForgetSettings();
-        m_list = m_dir.filePath("Festmark.txt");
-        WriteProfileString("Settings", "FilePath", m_list);
-    }
+    void SetUp() override { StartWithDateList(m_dir.path(), ""); }
 
     CFestelForm &Form(year_month_day today = 2026y / March / 14)
     {
@@ -37,22 +37,19 @@ protected:
         return *m_form;
     }
 
-    void List(const QByteArray &content) { WriteFile(m_list, content); }
+    void List(const QByteArray &content) { WriteFile(m_dir.filePath("Festmark.txt"), content); }
 
     // The stored scan window: days back and days ahead of today.
     static void StoreWindow(int back, int ahead)
     {
-        WriteProfileInt("Settings", "Startday", back);
-        WriteProfileInt("Settings", "Stopday", ahead);
+        StoreSetting("Startday", back);
+        StoreSetting("Stopday", ahead);
     }
 
-    QString Caption() const
-    {
-        return qobject_cast<QLabel *>(m_form->Controls().value(1031))->text();
-    }
+    QString Caption() const { return m_form->findChild<QLabel *>("rangeCaption")->text(); }
+    QStringList Rows() const { return ShownRows(m_form->m_grid->model()); }
 
     QTemporaryDir m_dir;
-    QString m_list;
     RecordingBoxes m_boxes;
     RecordingSounds m_sounds;
     std::unique_ptr<CFestelForm> m_form;
@@ -72,12 +69,11 @@ TEST_F(FestelFormTest, ScanWithoutHitsLeavesOnlyTheHeader)
 {
     List("01.01.2000 x\n");
     CFestelForm &form = Form();
-    EXPECT_EQ(form.m_grid->GetRowCount(), 12); // as designed, before the first scan
     form.RunScan();
-    EXPECT_EQ(form.m_grid->GetRowCount(), 1);
-    EXPECT_EQ(form.m_grid->CellText(0, 0), "Datum");
-    EXPECT_EQ(form.m_grid->CellText(0, 1), "Meldung");
-    EXPECT_EQ(form.m_grid->model()->headerData(1, Qt::Horizontal).toString(), "Meldung");
+    EXPECT_EQ(Rows(), QStringList());
+    const QAbstractItemModel *model = form.m_grid->model();
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Datum");
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Meldung");
     EXPECT_TRUE(m_boxes.texts.isEmpty());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr); // the wait cursor is gone
 }
@@ -85,59 +81,68 @@ TEST_F(FestelFormTest, ScanWithoutHitsLeavesOnlyTheHeader)
 struct ColourCase {
     const char *name;
     int row;
-    const char *date;
-    std::optional<unsigned long> dateBack, dateFore, messageBack;
+    std::optional<QColor> dateBack, dateText, messageBack, messageText;
 };
 
 class FormColourTest : public FestelFormTest, public testing::WithParamInterface<ColourCase> {};
 
-TEST_P(FormColourTest, ColoursCellsByTodayAndYearJubilee)
+TEST_P(FormColourTest, ColoursCellsByTodayAndYearJubileeWithReadableText)
 {
     // Today and tomorrow: a year jubilee today, a day count today, a year jubilee tomorrow
     // and a day count tomorrow.
     List("14.03.1976 Anna wird # alt\n15.03.2000 Bert wird # alt\n13.03.2026 Seit #\n");
     StoreWindow(0, 1);
-    CFestelForm &form = Form();
-    form.RunScan();
-    ASSERT_EQ(form.m_grid->GetRowCount(), 5);
+    Form().RunScan();
+    ASSERT_EQ(Rows().size(), 4);
     const ColourCase &c = GetParam();
-    const QAbstractItemModel *view = form.m_grid->model();
-    EXPECT_EQ(form.m_grid->CellText(c.row, 0), c.date);
-    EXPECT_EQ(form.m_grid->CellBackColour(c.row, 0), c.dateBack);
-    EXPECT_EQ(form.m_grid->CellForeColour(c.row, 0), c.dateFore);
-    EXPECT_EQ(form.m_grid->CellBackColour(c.row, 1), c.messageBack);
-    EXPECT_EQ(form.m_grid->CellForeColour(c.row, 1), std::nullopt);
-    // What the view paints: the same colours as QColor, none where none is set.
-    const QVariant back = view->data(view->index(c.row - 1, 0), Qt::BackgroundRole);
-    EXPECT_EQ(back.isValid(), c.dateBack.has_value());
-    if (c.dateBack == colour::kRed) {
-        EXPECT_EQ(back.value<QColor>(), QColor(Qt::red));
-    }
+    const QAbstractItemModel *model = m_form->m_grid->model();
+    const auto colour = [model, &c](int column, Qt::ItemDataRole role) -> std::optional<QColor> {
+        const QVariant value = model->index(c.row, column).data(role);
+        return value.isValid() ? std::optional(value.value<QColor>()) : std::nullopt;
+    };
+    EXPECT_EQ(colour(0, Qt::BackgroundRole), c.dateBack);
+    EXPECT_EQ(colour(0, Qt::ForegroundRole), c.dateText);
+    EXPECT_EQ(colour(1, Qt::BackgroundRole), c.messageBack);
+    EXPECT_EQ(colour(1, Qt::ForegroundRole), c.messageText);
 }
+
+const QColor kRed(255, 0, 0), kYellow(255, 255, 0), kWhite(255, 255, 255), kBlack(0, 0, 0);
 
 INSTANTIATE_TEST_SUITE_P(
     Flags, FormColourTest,
-    testing::Values(
-        ColourCase{"TodayAndYear", 1, "14.03.2026", colour::kRed, colour::kYellow, colour::kYellow},
-        ColourCase{"TodayOnly", 2, "14.03.2026", colour::kRed, colour::kWhite, std::nullopt},
-        ColourCase{"YearOnly", 3, "15.03.2026", colour::kYellow, std::nullopt, colour::kYellow},
-        ColourCase{"Neither", 4, "15.03.2026", std::nullopt, std::nullopt, std::nullopt}),
+    testing::Values(ColourCase{"TodayAndYear", 0, kRed, kYellow, kYellow, kBlack},
+                    ColourCase{"TodayOnly", 1, kRed, kWhite, std::nullopt, std::nullopt},
+                    ColourCase{"YearOnly", 2, kYellow, kBlack, kYellow, kBlack},
+                    ColourCase{"Neither", 3, std::nullopt, std::nullopt, std::nullopt,
+                               std::nullopt}),
     [](const auto &info) { return info.param.name; });
 
-TEST_F(FestelFormTest, GridGrowsBy128WhenTheRowAfterTheLastIsWritten)
+TEST_F(FestelFormTest, YearRowsStayReadableOnADarkDesktop)
 {
-    List("");
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, Qt::white);
+    QApplication::setPalette(dark);
+    List("15.03.1976 Anna wird # alt\n");
+    StoreWindow(0, 1);
     CFestelForm &form = Form();
+    form.show();
     form.RunScan();
-    form.m_nextRow = 1;
-    form.m_grid->SetRowCount(128);
-    for (int hit = 1; hit <= 127; ++hit)
-        form.AppendResultRow("01.01.2026", "x", false, false);
-    EXPECT_EQ(form.m_grid->GetRowCount(), 128);
-    form.AppendResultRow("01.01.2026", "128th", false, false);
-    EXPECT_EQ(form.m_grid->GetRowCount(), 256);
-    EXPECT_EQ(form.m_grid->CellText(128, 1), "128th");
-    EXPECT_EQ(form.m_nextRow, 129);
+    const QRect cell = form.m_grid->visualRect(form.m_grid->model()->index(0, 1));
+    const QImage shot = form.m_grid->viewport()->grab(cell).toImage();
+    QApplication::setPalette(light);
+    int dark_pixels = 0;
+    int white_pixels = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor pixel = shot.pixelColor(x, y);
+            dark_pixels += pixel.lightness() < 80 ? 1 : 0;
+            white_pixels += pixel.blue() > 200 ? 1 : 0; // yellow has no blue
+        }
+    }
+    EXPECT_GT(dark_pixels, 20); // the message, drawn dark on yellow
+    EXPECT_EQ(white_pixels, 0);
 }
 
 TEST_F(FestelFormTest, RescanClearsEveryOldRow)
@@ -149,26 +154,25 @@ TEST_F(FestelFormTest, RescanClearsEveryOldRow)
     StoreWindow(0, 0);
     CFestelForm &form = Form();
     form.RunScan();
-    EXPECT_EQ(form.m_grid->GetRowCount(), 301);
+    EXPECT_EQ(Rows().size(), 300);
     List("14.03.1976 Anna wird # alt\n");
     form.RunScan();
-    ASSERT_EQ(form.m_grid->GetRowCount(), 2);
-    EXPECT_EQ(form.m_grid->CellText(1, 1), "Anna wird 50 Jahre alt!");
+    EXPECT_EQ(Rows(), QStringList{"14.03.2026 | Anna wird 50 Jahre alt!"});
 }
 
 TEST_F(FestelFormTest, MissingFileGivesOneBoxAndTheWindowsCaption)
 {
+    QFile::remove(m_dir.filePath("Festmark.txt"));
     CFestelForm &form = Form();
     form.RunScan();
-    ASSERT_EQ(m_boxes.texts.size(), 1);
-    EXPECT_EQ(m_boxes.texts[0],
-              QString::fromUtf8("Fehler beim Öffnen von ") + QDir::toNativeSeparators(m_list));
-    EXPECT_EQ(form.m_grid->GetRowCount(), 1);
+    EXPECT_EQ(m_boxes.texts, QStringList{QString::fromUtf8("Fehler beim Öffnen von ") +
+                                         QDir::toNativeSeparators(m_dir.filePath("Festmark.txt"))});
+    EXPECT_EQ(Rows(), QStringList());
     EXPECT_EQ(Caption(), QString::fromUtf8("Jubiläen vom 12.03.2026 bis zum 21.03.2026"));
     EXPECT_EQ(form.m_progress->value(), 0);
 }
 
-TEST_F(FestelFormTest, BadLinesGiveOneBoxPerScan)
+TEST_F(FestelFormTest, BadLinesGiveOneBoxPerScanAndTheRestIsScanned)
 {
     List("14.03.1976 Anna wird # alt\n\nkein Datum\n");
     CFestelForm &form = Form();
@@ -176,18 +180,16 @@ TEST_F(FestelFormTest, BadLinesGiveOneBoxPerScan)
     ASSERT_EQ(m_boxes.texts.size(), 1);
     EXPECT_TRUE(m_boxes.texts[0].startsWith("Fehler in Datei"));
     EXPECT_TRUE(m_boxes.texts[0].contains("Zeile 2: \nZeile 3: kein Datum"));
-    EXPECT_EQ(form.m_grid->GetRowCount(), 2); // the rest is still scanned
+    EXPECT_EQ(Rows().size(), 1);
     form.RunScan();
     EXPECT_EQ(m_boxes.texts.size(), 2);
 }
 
 TEST_F(FestelFormTest, ProgressRangeCoversTheWindowAndEndsEmpty)
 {
-    List("");
     StoreWindow(0, 0);
-    CFestelForm &zero = Form();
-    zero.RunScan();
-    EXPECT_EQ(zero.m_progress->maximum(), 0);
+    Form().RunScan();
+    EXPECT_EQ(m_form->m_progress->maximum(), 0);
     StoreWindow(2, 7);
     CFestelForm &form = Form();
     form.RunScan();
@@ -212,25 +214,55 @@ TEST_F(FestelFormTest, OtherJubileesStartNoSound)
     // A year jubilee tomorrow and a month jubilee today.
     List("15.03.1976 Anna wird # alt\n14.02.2026 Seit # \n");
     StoreWindow(0, 1);
-    CFestelForm &form = Form();
-    form.RunScan();
-    EXPECT_EQ(form.m_grid->GetRowCount(), 3);
+    Form().RunScan();
+    EXPECT_EQ(Rows().size(), 2);
     EXPECT_TRUE(m_sounds.events.isEmpty());
     EXPECT_FALSE(g_todaySoundPlayed);
 }
 
 TEST_F(FestelFormTest, DestructorSavesTheSettingsAndTheAutostartEntry)
 {
-    List("");
-    {
-        CFestelForm &form = Form();
-        form.m_startDays = 5;
-        m_form.reset();
-    }
+    Form().m_startDays = 5;
+    m_form.reset();
     QSettings stored(SettingsFile(), QSettings::IniFormat);
     EXPECT_EQ(stored.value("Settings/Startday").toInt(), 5);
-    EXPECT_EQ(stored.value("Settings/FilePath").toString(), m_list);
+    EXPECT_EQ(stored.value("Settings/FilePath").toString(), m_dir.filePath("Festmark.txt"));
     EXPECT_TRUE(QFile::exists(ConfigHome() + "/autostart/Festmark.desktop"));
+}
+
+TEST_F(FestelFormTest, TabGoesFromTheGridToTheThreeButtonsAndReturnExits)
+{
+    CFestelForm &form = Form();
+    const auto button = [&form](const char *name) {
+        return form.findChild<QPushButton *>(name);
+    };
+    EXPECT_EQ(TabStops(&form), (QList<QWidget *>{form.m_grid, button("infoButton"),
+                                                 button("optionsButton"), button("exitButton")}));
+    EXPECT_TRUE(button("exitButton")->isDefault());
+    QSignalSpy exits(&form, &CFestelForm::exitRequested);
+    QTest::keyClick(form.m_grid, Qt::Key_Return);
+    EXPECT_EQ(exits.count(), 1);
+    button("optionsButton")->setFocus();
+    bool optionsOpened = false;
+    WhenModalShown([&optionsOpened](QWidget *modal) {
+        optionsOpened = modal->windowTitle() == "Festmark-Optionen";
+    });
+    QTest::keyClick(button("optionsButton"), Qt::Key_Return); // a focused button takes Return
+    EXPECT_TRUE(optionsOpened);
+    EXPECT_EQ(exits.count(), 1);
+}
+
+TEST_F(FestelFormTest, ClickingALongMessageKeepsTheDatesInSight)
+{
+    List("14.03.1976 Anna wird # alt und hat einen sehr, sehr, sehr langen Text, der nicht "
+         "in die Spalte passt\n");
+    CFestelForm &form = Form();
+    form.show();
+    form.RunScan();
+    ASSERT_GT(form.m_grid->horizontalScrollBar()->maximum(), 0);
+    const QRect message = form.m_grid->visualRect(form.m_grid->model()->index(0, 1));
+    QTest::mouseClick(form.m_grid->viewport(), Qt::LeftButton, {}, message.center());
+    EXPECT_EQ(form.m_grid->horizontalScrollBar()->value(), 0);
 }
 
 } // namespace

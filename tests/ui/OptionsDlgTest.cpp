@@ -1,184 +1,149 @@
-// The options dialog: its fields, validation, defaults, browsing, and the form's OK and Cancel.
+// The options dialog: its fields, refusals, defaults, browsing, and the form's OK and Cancel.
 #include "OptionsDlg.h"
 #include "FestelForm.h"
 #include "FlexGrid.h"
-#include "Profile.h"
 #include "Recorders.h"
-#include "UpDown.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTimer>
-
-#include <memory>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
 using namespace std::chrono;
 
+// The dialog's fields, as a user finds them.
+struct Fields {
+    explicit Fields(QWidget *dialog)
+        : ansi(dialog->findChild<QRadioButton *>("ansiRadio"))
+        , oem(dialog->findChild<QRadioButton *>("oemRadio"))
+        , back(dialog->findChild<QSpinBox *>("startDaysSpin"))
+        , ahead(dialog->findChild<QSpinBox *>("stopDaysSpin"))
+        , browse(dialog->findChild<QPushButton *>("browseButton"))
+        , path(dialog->findChild<QLineEdit *>("filePathEdit"))
+        , autoStart(dialog->findChild<QCheckBox *>("autoStartCheck"))
+        , buttons(dialog->findChild<QDialogButtonBox *>())
+    {
+    }
+    QPushButton *Button(QDialogButtonBox::StandardButton which) const
+    {
+        return buttons->button(which);
+    }
+
+    QRadioButton *ansi, *oem;
+    QSpinBox *back, *ahead;
+    QPushButton *browse;
+    QLineEdit *path;
+    QCheckBox *autoStart;
+    QDialogButtonBox *buttons;
+};
+
 class OptionsDlgTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_dialog.m_oemFile = 0;
-        m_dialog.m_startDays = 2;
-        m_dialog.m_stopDays = 7;
-        m_dialog.m_filePath = "/daten/Festmark.txt";
-        m_dialog.m_defaultFilePath = "/programm/Festmark.txt";
-        m_dialog.m_autoStart = 1;
-        m_dialog.show();
-        QApplication::setActiveWindow(&m_dialog);
-        m_dialog.OnInitDialog();
-    }
-
-    template <typename Widget> Widget *Control(int id) const
-    {
-        return qobject_cast<Widget *>(m_dialog.Controls().value(id));
-    }
-    QLineEdit *Back() const { return Control<QLineEdit>(1027); }
-    QLineEdit *Ahead() const { return Control<QLineEdit>(1018); }
-    QLineEdit *Path() const { return Control<QLineEdit>(1032); }
+    static Settings Stored() { return {2, 7, 0, "/daten/Festmark.txt", 1}; }
 
     RecordingBoxes m_boxes;
-    COptionsDlg m_dialog{m_boxes};
+    COptionsDlg m_dialog{Stored(), "/programm/Festmark.txt", m_boxes};
+    Fields m_fields{&m_dialog};
 };
 
-TEST_F(OptionsDlgTest, OpensWithTheMembersInItsFields)
+TEST_F(OptionsDlgTest, OpensWithTheSettingsInItsFields)
 {
     EXPECT_EQ(m_dialog.windowTitle(), "Festmark-Optionen");
-    EXPECT_TRUE(Control<QRadioButton>(1015)->isChecked());
-    EXPECT_FALSE(Control<QRadioButton>(1016)->isChecked());
-    EXPECT_EQ(Back()->text(), "2");
-    EXPECT_EQ(Ahead()->text(), "7");
-    EXPECT_EQ(Path()->text(), "/daten/Festmark.txt");
-    EXPECT_TRUE(Control<QCheckBox>(1034)->isChecked());
-    EXPECT_EQ(Control<QPushButton>(1028)->text(), "&Standard");
-    EXPECT_EQ(Control<QPushButton>(2)->text(), "&Abbrechen");
-    EXPECT_TRUE(Control<QPushButton>(1)->isDefault());
+    EXPECT_TRUE(m_fields.ansi->isChecked());
+    EXPECT_FALSE(m_fields.oem->isChecked());
+    EXPECT_EQ(m_fields.back->text(), "2");
+    EXPECT_EQ(m_fields.ahead->text(), "7");
+    EXPECT_EQ(m_fields.path->text(), "/daten/Festmark.txt");
+    EXPECT_TRUE(m_fields.autoStart->isChecked());
+    EXPECT_EQ(m_fields.autoStart->text(), "a&utomatisch starten");
+    EXPECT_EQ(m_fields.Button(QDialogButtonBox::RestoreDefaults)->text(), "&Standard");
+    EXPECT_EQ(m_fields.Button(QDialogButtonBox::Cancel)->text(), "&Abbrechen");
+    EXPECT_TRUE(m_fields.Button(QDialogButtonBox::Ok)->isDefault());
+    EXPECT_EQ(m_dialog.settings(), Stored());
+    // The checked code page is the group's one tab stop, the buttons follow the fields.
+    m_fields.path->setFocus();
+    const QList<QWidget *> stops = TabStops(&m_dialog);
+    ASSERT_EQ(stops.size(), 9);
+    EXPECT_EQ(stops.mid(0, 5),
+              (QList<QWidget *>{m_fields.path, m_fields.autoStart, stops[2], stops[3], stops[4]}));
+    EXPECT_EQ(stops.mid(5),
+              (QList<QWidget *>{m_fields.ansi, m_fields.back, m_fields.ahead, m_fields.browse}));
+    EXPECT_TRUE(m_fields.buttons->isAncestorOf(stops[2]));
 }
 
-struct RefusedCase {
-    const char *name;
-    int field;
-    const char *text;
-    const char *message;
-};
-
-class OptionsRefusedTest : public OptionsDlgTest,
-                           public testing::WithParamInterface<RefusedCase> {};
-
-TEST_P(OptionsRefusedTest, KeepsTheDialogOpenOnTheOffendingField)
+TEST_F(OptionsDlgTest, DaysBeyondTheRangesCannotBeTypedAndTheLimitsCan)
 {
-    const RefusedCase &c = GetParam();
-    QLineEdit *field = Control<QLineEdit>(c.field);
-    field->setText(c.text);
-    m_dialog.OnOK();
-    EXPECT_TRUE(m_dialog.isVisible());
-    EXPECT_EQ(m_dialog.result(), QDialog::Rejected);
-    ASSERT_EQ(m_boxes.texts.size(), 1);
-    EXPECT_EQ(m_boxes.texts[0], c.message);
-    EXPECT_TRUE(field->hasFocus());
-    EXPECT_EQ(field->selectedText(), c.text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, OptionsRefusedTest,
-    testing::Values(RefusedCase{"BackTooFar", 1027, "3653",
-                                "Bitte eine ganze Zahl zwischen 0 und 3652 eingeben."},
-                    RefusedCase{"AheadTooFar", 1018, "13150",
-                                "Bitte eine ganze Zahl zwischen 0 und 13149 eingeben."},
-                    RefusedCase{"BackNegative", 1027, "-1",
-                                "Bitte eine ganze Zahl zwischen 0 und 3652 eingeben."},
-                    RefusedCase{"LettersBack", 1027, "zwei", "Bitte eine ganze Zahl eingeben."},
-                    RefusedCase{"LettersAhead", 1018, "7a", "Bitte eine ganze Zahl eingeben."},
-                    RefusedCase{"EmptyAhead", 1018, "", "Bitte eine ganze Zahl eingeben."}),
-    [](const auto &info) { return info.param.name; });
-
-TEST_F(OptionsDlgTest, OkTakesTheLimitsThemselves)
-{
-    Back()->setText("3652");
-    Ahead()->setText("13149");
-    Control<QRadioButton>(1016)->setChecked(true);
-    Control<QCheckBox>(1034)->setChecked(false);
-    Path()->setText("");
-    m_dialog.OnOK();
+    for (QSpinBox *spin : {m_fields.back, m_fields.ahead}) {
+        spin->selectAll();
+        QTest::keyClicks(spin, spin == m_fields.back ? "3653" : "13150");
+    }
+    EXPECT_EQ(m_fields.back->text(), "365");
+    EXPECT_EQ(m_fields.ahead->text(), "1315");
+    m_fields.back->setValue(3652);
+    m_fields.ahead->setValue(13149);
+    m_fields.oem->setChecked(true);
+    m_fields.autoStart->setChecked(false);
+    m_fields.path->clear();
+    m_dialog.accept();
     EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(m_dialog.m_startDays, 3652);
-    EXPECT_EQ(m_dialog.m_stopDays, 13149);
-    EXPECT_EQ(m_dialog.m_oemFile, 1);
-    EXPECT_EQ(m_dialog.m_autoStart, 0);
-    EXPECT_EQ(m_dialog.m_filePath, "");
+    EXPECT_EQ(m_dialog.settings(), (Settings{3652, 13149, 1, "", 0}));
+}
+
+TEST_F(OptionsDlgTest, AnEmptiedDayFieldKeepsTheDialogOpenOnIt)
+{
+    m_dialog.show();
+    m_fields.ahead->clear();
+    m_dialog.accept();
+    EXPECT_EQ(m_dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(m_dialog.isVisible());
+    EXPECT_EQ(m_boxes.texts, QStringList{"Bitte eine ganze Zahl zwischen 0 und 13149 eingeben."});
+    EXPECT_TRUE(m_dialog.focusWidget() == m_fields.ahead ||
+                m_fields.ahead->isAncestorOf(m_dialog.focusWidget()));
 }
 
 TEST_F(OptionsDlgTest, DefaultsAreAnsiTwoSevenTheDefaultPathAndAutostart)
 {
-    Control<QRadioButton>(1016)->setChecked(true);
-    Back()->setText("100");
-    Control<QCheckBox>(1034)->setChecked(false);
-    Control<QPushButton>(1028)->click();
-    EXPECT_TRUE(Control<QRadioButton>(1015)->isChecked());
-    EXPECT_EQ(Back()->text(), "2");
-    EXPECT_EQ(Ahead()->text(), "7");
-    EXPECT_EQ(Path()->text(), "/programm/Festmark.txt");
-    EXPECT_TRUE(Control<QCheckBox>(1034)->isChecked());
-    EXPECT_EQ(m_dialog.m_oemFile, 0);
+    m_fields.oem->setChecked(true);
+    m_fields.back->setValue(100);
+    m_fields.autoStart->setChecked(false);
+    m_fields.Button(QDialogButtonBox::RestoreDefaults)->click();
+    EXPECT_EQ(m_dialog.settings(), (Settings{2, 7, 0, "/programm/Festmark.txt", 1}));
 }
 
 TEST_F(OptionsDlgTest, BrowsingChangesOnlyThePath)
 {
-    Back()->setText("30");
-    Ahead()->setText("60");
+    m_fields.back->setValue(30);
+    m_fields.ahead->setValue(60);
     m_dialog.m_browse = [](QWidget *) {
         return QString("/neu/Liste.txt");
     };
-    Control<QPushButton>(1033)->click();
-    EXPECT_EQ(Path()->text(), "/neu/Liste.txt");
-    EXPECT_EQ(Back()->text(), "30");
-    EXPECT_EQ(Ahead()->text(), "60");
-
+    m_fields.browse->click();
+    EXPECT_EQ(m_dialog.settings(), (Settings{30, 60, 0, "/neu/Liste.txt", 1}));
     m_dialog.m_browse = [](QWidget *) {
         return QString();
     }; // cancelled
-    Control<QPushButton>(1033)->click();
-    EXPECT_EQ(Path()->text(), "/neu/Liste.txt");
-}
-
-TEST_F(OptionsDlgTest, UpDownStepsWithinTheRange)
-{
-    CUpDown *backArrows = Control<CUpDown>(1021);
-    ASSERT_NE(backArrows, nullptr);
-    backArrows->Step(1);
-    EXPECT_EQ(Back()->text(), "3");
-    Back()->setText("3652");
-    backArrows->Step(1);
-    EXPECT_EQ(Back()->text(), "3652");
-    Ahead()->setText("0");
-    Control<CUpDown>(1019)->Step(-1);
-    EXPECT_EQ(Ahead()->text(), "0");
-    Back()->setFocus();
-    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(Back(), &down);
-    EXPECT_EQ(Back()->text(), "3651");
+    m_fields.browse->click();
+    EXPECT_EQ(m_fields.path->text(), "/neu/Liste.txt");
 }
 
 TEST(OptionsDlgOemTest, StoredValueOtherThanZeroOrOneChecksNeitherAndStaysNonzero)
 {
     RecordingBoxes boxes;
-    COptionsDlg dialog(boxes);
-    dialog.m_oemFile = 5;
-    dialog.OnInitDialog();
-    EXPECT_FALSE(qobject_cast<QRadioButton *>(dialog.Controls().value(1015))->isChecked());
-    EXPECT_FALSE(qobject_cast<QRadioButton *>(dialog.Controls().value(1016))->isChecked());
-    dialog.OnOK();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.m_oemFile, -1); // read as OEM, as any nonzero value
+    COptionsDlg dialog({2, 7, 5, "", 1}, "", boxes);
+    const Fields fields(&dialog);
+    EXPECT_FALSE(fields.ansi->isChecked());
+    EXPECT_FALSE(fields.oem->isChecked());
+    EXPECT_EQ(dialog.settings().oemFile, -1); // read as OEM, as any nonzero value
 }
 
 // The form's options command: OK copies back and rescans, Cancel changes nothing.
@@ -186,35 +151,26 @@ class FormOptionsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ForgetSettings();
-        m_list = WriteFile(m_dir.filePath("a.txt"), "14.03.1976 Anna wird # alt\n");
-        WriteProfileString("Settings", "FilePath", m_list);
+        StartWithDateList(m_dir.path(), "14.03.1976 Anna wird # alt\n");
         m_form = std::make_unique<CFestelForm>(m_boxes, m_sounds);
         m_form->m_today = [] {
             return 2026y / March / 14;
         };
-        m_form->OnInitialUpdate();
         m_form->RunScan();
     }
 
     // Acts on the dialog once it is open, then lets the form carry on.
-    void WithDialog(std::function<void(COptionsDlg &)> act)
+    void WithDialog(std::function<void(const Fields &)> act)
     {
         QTimer::singleShot(0, [act] {
-            auto *dialog = qobject_cast<COptionsDlg *>(QApplication::activeModalWidget());
+            QWidget *dialog = QApplication::activeModalWidget();
             ASSERT_NE(dialog, nullptr);
-            act(*dialog);
+            act(Fields(dialog));
         });
         m_form->OnOptionsButton();
     }
 
-    static QLineEdit *Edit(COptionsDlg &dialog, int id)
-    {
-        return qobject_cast<QLineEdit *>(dialog.Controls().value(id));
-    }
-
     QTemporaryDir m_dir;
-    QString m_list;
     RecordingBoxes m_boxes;
     RecordingSounds m_sounds;
     std::unique_ptr<CFestelForm> m_form;
@@ -222,56 +178,34 @@ protected:
 
 TEST_F(FormOptionsTest, CancelAfterChangesLeavesFormAndGridUntouched)
 {
+    const Settings before = m_form->CurrentSettings();
     const QString caption = m_form->m_rangeText;
-    WithDialog([](COptionsDlg &dialog) {
-        Edit(dialog, 1027)->setText("100");
-        Edit(dialog, 1032)->setText("/anderswo.txt");
-        qobject_cast<QPushButton *>(dialog.Controls().value(2))->click();
+    WithDialog([](const Fields &dialog) {
+        dialog.back->setValue(100);
+        dialog.path->setText("/anderswo.txt");
+        dialog.Button(QDialogButtonBox::Cancel)->click();
     });
-    EXPECT_EQ(m_form->m_startDays, 2);
-    EXPECT_EQ(m_form->m_filePath, m_list);
+    EXPECT_EQ(m_form->CurrentSettings(), before);
     EXPECT_EQ(m_form->m_rangeText, caption);
-    EXPECT_EQ(m_form->m_grid->GetRowCount(), 2);
-    EXPECT_EQ(m_form->m_grid->CellText(1, 1), "Anna wird 50 Jahre alt!");
+    EXPECT_EQ(ShownRows(m_form->m_grid->model()),
+              QStringList{"14.03.2026 | Anna wird 50 Jahre alt!"});
 }
 
-TEST_F(FormOptionsTest, OkWithoutChangesRunsAFreshScan)
+TEST_F(FormOptionsTest, OkCopiesTheValuesBackAndScansAgain)
 {
-    WriteFile(m_list, "14.03.1976 Anna wird # alt\n14.03.2000 Bert wird # alt\n");
-    WithDialog([](COptionsDlg &dialog) {
-        qobject_cast<QPushButton *>(dialog.Controls().value(1))->click();
-    });
-    QStringList messages;
-    for (long row = 1; row < m_form->m_grid->GetRowCount(); ++row)
-        messages.append(m_form->m_grid->CellText(row, 1));
-    EXPECT_TRUE(messages.contains("Bert wird 26 Jahre alt!")) << messages.join('|').toStdString();
-    EXPECT_EQ(m_sounds.events, (QStringList{"play 151", "play 151"}));
-}
-
-TEST_F(FormOptionsTest, OkCopiesTheValuesBackAndScansWithThem)
-{
-    WithDialog([](COptionsDlg &dialog) {
-        Edit(dialog, 1027)->setText("0");
-        Edit(dialog, 1018)->setText("0");
-        qobject_cast<QPushButton *>(dialog.Controls().value(1))->click();
+    WriteFile(m_form->m_filePath, "14.03.1976 Anna wird # alt\n14.03.2000 Bert wird # alt\n");
+    WithDialog([](const Fields &dialog) {
+        dialog.back->setValue(0);
+        dialog.ahead->setValue(0);
+        dialog.Button(QDialogButtonBox::Ok)->click();
     });
     EXPECT_EQ(m_form->m_startDays, 0);
     EXPECT_EQ(m_form->m_stopDays, 0);
     EXPECT_EQ(m_form->m_rangeText, QString::fromUtf8("Jubiläen vom 14.03.2026 bis zum 14.03.2026"));
-}
-
-TEST_F(FormOptionsTest, RefusedValueKeepsTheDialogOpenUntilCorrected)
-{
-    WithDialog([](COptionsDlg &dialog) {
-        Edit(dialog, 1018)->setText("13150");
-        auto *ok = qobject_cast<QPushButton *>(dialog.Controls().value(1));
-        ok->click();
-        EXPECT_TRUE(dialog.isVisible());
-        Edit(dialog, 1018)->setText("13149");
-        ok->click();
-    });
-    EXPECT_EQ(m_boxes.texts, QStringList{"Bitte eine ganze Zahl zwischen 0 und 13149 eingeben."});
-    EXPECT_EQ(m_form->m_stopDays, 13149);
+    EXPECT_EQ(ShownRows(m_form->m_grid->model()),
+              (QStringList{"14.03.2026 | Anna wird 50 Jahre alt!",
+                           "14.03.2026 | Bert wird 26 Jahre alt!"}));
+    EXPECT_EQ(m_sounds.events, (QStringList{"play 151", "play 151"}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <array>
@@ -146,11 +147,29 @@ CMSFlexGrid::CMSFlexGrid(QWidget *parent)
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    // Tab leaves the grid for the buttons instead of walking its cells.
+    setTabKeyNavigation(false);
     // The grid starts as its designer set it up: the header and eleven empty rows.
     m_model->SetRowCount(12);
 }
 
 CMSFlexGrid::~CMSFlexGrid() = default;
+
+QSize CMSFlexGrid::sizeHint() const
+{
+    // About 65 average characters wide and 15 lines high, whatever the desktop's font.
+    const QFontMetrics metrics = fontMetrics();
+    return {metrics.averageCharWidth() * 65, metrics.height() * 61 / 4};
+}
+
+void CMSFlexGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    // A click on a long message must not scroll the dates out of sight: only rows scroll
+    // into view by themselves.
+    const int column = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(column);
+}
 
 long CMSFlexGrid::GetRowCount() const
 {

@@ -6,25 +6,18 @@
 
 class QIcon;
 class QPixmap;
+class QPushButton;
 class QWidget;
 
-// The services the shell, the grid and the scan stand on: message boxes, sounds, the wait
-// cursor, strings, bitmaps and the file-open dialog. Boxes and sounds are objects handed to
-// their users, so that tests can put recorders in their place.
+// What the window's parts share: message boxes, the wait cursor, texts and pictures from the
+// program's resources, and the file-open dialog.
 
-// Message boxes: modal, owned by a widget, caption "Festmark", OK only, no icon.
+// Message boxes: modal, owned by a widget, caption "Festmark", OK only, no icon. An object
+// handed to its users, so that tests can record the texts instead of showing them.
 class MessageBoxService {
 public:
     virtual ~MessageBoxService() = default;
     virtual void Show(QWidget *owner, const QString &text);
-};
-
-// Sounds from the program's resources, asynchronous and looping; one at a time.
-class SoundService {
-public:
-    virtual ~SoundService() = default;
-    virtual void PlayLooping(int id) = 0; // replaces the sound that plays
-    virtual void StopAll() = 0;
 };
 
 // Shown from construction to destruction, whichever way the scope is left.
@@ -41,4 +34,7 @@ QString LoadResString(int id);            // the string table
 QPixmap LoadBitmap(int id);               // null when the program has no such bitmap
 QIcon LoadAppIcon();                      // icon 128 at every size the program carries
 QString GetOpenFileName(QWidget *parent); // empty when cancelled
-void InstallGermanTranslations();         // Qt's own dialogs speak German
+
+// Puts a bitmap on a bitmap button, which then shows the picture only; its text still names
+// it for screen readers and its mnemonic still presses it.
+void SetButtonImage(QPushButton *button, const QPixmap &bitmap);

@@ -2,20 +2,21 @@
 
 #include "Strings.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QLibraryInfo>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QTranslator>
+#include <QPushButton>
 
 void MessageBoxService::Show(QWidget *owner, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, LoadResString(ids::kAppName), text, QMessageBox::Ok,
                     owner);
+    // Paths and lines from the user's files are text, never markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -59,10 +60,15 @@ QString GetOpenFileName(QWidget *parent)
     return QFileDialog::getOpenFileName(parent);
 }
 
-void InstallGermanTranslations()
+void SetButtonImage(QPushButton *button, const QPixmap &bitmap)
 {
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
+    if (bitmap.isNull())
+        return;
+    const QString text = button->text();
+    button->setIcon(bitmap);
+    button->setIconSize(bitmap.size());
+    button->setText(QString()); // this drops the mnemonic, so it is set again below
+    button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
+    if (const QKeySequence mnemonic = QKeySequence::mnemonic(text); !mnemonic.isEmpty())
+        button->setShortcut(mnemonic);
 }

@@ -1,10 +1,12 @@
 // The form's scan: grid reset, caption, progress bar, messages and the jubilee sound around
 // the scan core.
 #include "FestelForm.h"
+#include "ui_FestelForm.h"
 
 #include "FlexGrid.h"
 #include "Scan.h"
 #include "Services.h"
+#include "Sound.h"
 
 #include <QDir>
 #include <QProgressBar>
@@ -83,7 +85,7 @@ void CFestelForm::RunScan()
 
     m_grid->SetRowCount(m_nextRow);
     m_progress->setValue(0);
-    UpdateData(false);
+    ui->rangeCaption->setText(m_rangeText);
 }
 
 void CFestelForm::StepProgress()
@@ -114,18 +116,23 @@ void CFestelForm::AppendResultRow(const std::string &dateText, const std::string
     m_grid->SetCurrentCol(0);
     m_grid->SetCellAlignment(kDateAlignment);
     m_grid->SetCellText(Utf8Text(dateText));
+    // Wherever a background is set, so is the text colour: the desktop's own text colour can
+    // be white on a dark theme.
     if (yearJubilee && today) {
         m_grid->SetCellBackColour(colour::kRed);
         m_grid->SetCellForeColour(colour::kYellow);
     } else if (yearJubilee) {
         m_grid->SetCellBackColour(colour::kYellow);
+        m_grid->SetCellForeColour(colour::kBlack);
     } else if (today) {
         m_grid->SetCellBackColour(colour::kRed);
         m_grid->SetCellForeColour(colour::kWhite);
     }
     m_grid->SetCurrentCol(1);
     m_grid->SetCellText(Utf8Text(message));
-    if (yearJubilee)
+    if (yearJubilee) {
         m_grid->SetCellBackColour(colour::kYellow);
+        m_grid->SetCellForeColour(colour::kBlack);
+    }
     ++m_nextRow;
 }

@@ -16,6 +16,9 @@ public:
     explicit CMSFlexGrid(QWidget *parent = nullptr);
     ~CMSFlexGrid() override;
 
+    QSize sizeHint() const override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
     long GetRowCount() const;
     void SetRowCount(long rows);
     void ClearGrid(); // texts and colours, not the number of rows
@@ -42,4 +45,5 @@ namespace colour {
 constexpr unsigned long kRed = 0x000000FF;
 constexpr unsigned long kYellow = 0x0000FFFF;
 constexpr unsigned long kWhite = 0x00FFFFFF;
+constexpr unsigned long kBlack = 0x00000000;
 } // namespace colour

@@ -1,0 +1,260 @@
+// The real program on a real display (Xvfb with the openbox window manager), driven as a
+// person drives it: keys through xdotool, signals from outside, and the process's own end.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+// One X server with a window manager for the whole test process.
+class Desktop {
+public:
+    static Desktop &Get()
+    {
+        static Desktop desktop;
+        return desktop;
+    }
+
+    bool Ready() const { return !m_display.isEmpty(); }
+    const QString &Display() const { return m_display; }
+    const QString &WhyNot() const { return m_whyNot; }
+
+    // xdotool with the given arguments; its output, or empty after `timeoutMs`.
+    QString Xdotool(const QStringList &arguments, int timeoutMs = 10000) const
+    {
+        QProcess xdotool;
+        xdotool.setProcessEnvironment(Environment());
+        xdotool.start("xdotool", arguments);
+        if (!xdotool.waitForFinished(timeoutMs)) {
+            xdotool.kill();
+            xdotool.waitForFinished();
+            return {};
+        }
+        return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
+    }
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_QPA_PLATFORM");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("DISPLAY", m_display);
+        // A sanitizer build reports leaks of the system libraries a real display loads.
+        env.insert("LSAN_OPTIONS", "suppressions=" FESTMARK_LSAN_SUPPRESSIONS);
+        return env;
+    }
+
+private:
+    Desktop()
+    {
+        for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
+            if (QStandardPaths::findExecutable(tool).isEmpty()) {
+                m_whyNot =
+                    QString("%1 is not installed (tools/install-deps.sh installs it)").arg(tool);
+                return;
+            }
+        }
+        // Xvfb picks a free display and names it on standard output.
+        m_xvfb.start("Xvfb",
+                     {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        if (!m_xvfb.waitForReadyRead(10000)) {
+            m_whyNot = "Xvfb did not start: " + QString::fromUtf8(m_xvfb.readAllStandardError());
+            return;
+        }
+        m_display = ":" + QString::fromUtf8(m_xvfb.readLine()).trimmed();
+        const QString ready = m_runtime.filePath("openbox-ready");
+        m_openbox.setProcessEnvironment(Environment());
+        m_openbox.start("openbox", {"--sm-disable", "--startup", "touch " + ready});
+        for (int i = 0; i < 100 && !QFile::exists(ready); ++i)
+            QThread::msleep(50);
+        if (!QFile::exists(ready)) {
+            m_whyNot = "openbox did not start";
+            m_display.clear();
+        }
+    }
+
+    ~Desktop()
+    {
+        for (QProcess *process : {&m_openbox, &m_xvfb}) {
+            process->terminate();
+            process->waitForFinished(3000);
+        }
+    }
+
+    QTemporaryDir m_runtime;
+    QProcess m_xvfb;
+    QProcess m_openbox;
+    QString m_display;
+    QString m_whyNot;
+};
+
+class WindowProcessTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!Desktop::Get().Ready())
+            GTEST_SKIP() << "no X server for the window: " << Desktop::Get().WhyNot().toStdString();
+        QDir(m_home.path()).mkpath("config/Orvanta");
+        QDir(m_home.path()).mkpath("runtime");
+        QFile::setPermissions(m_home.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner |
+                                                              QFile::ExeOwner);
+    }
+
+    void TearDown() override
+    {
+        if (m_program.state() != QProcess::NotRunning) {
+            m_program.kill();
+            m_program.waitForFinished();
+        }
+    }
+
+    // Starts festmark over a date list and waits for its window.
+    void Start(const QByteArray &dateList = "14.03.1976 Anna wird # alt\n")
+    {
+        const QString list = m_home.filePath("Festmark.txt");
+        QFile listFile(list);
+        ASSERT_TRUE(listFile.open(QIODevice::WriteOnly));
+        listFile.write(dateList);
+        listFile.close();
+        QFile settings(SettingsFile());
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[Settings]\nFilePath=" + list.toUtf8() + "\nauto=0\n");
+        settings.close();
+
+        QProcessEnvironment env = Desktop::Get().Environment();
+        env.insert("HOME", m_home.path());
+        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        env.insert("XDG_RUNTIME_DIR", m_home.filePath("runtime"));
+        m_program.setProcessEnvironment(env);
+        m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_program.start(FESTMARK_BINARY, {});
+        ASSERT_TRUE(m_program.waitForStarted());
+    }
+
+    // Waits for a visible window whose title is exactly `title`; its id, or empty.
+    QString WaitForWindow(const QString &title) const
+    {
+        return Desktop::Get()
+            .Xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"})
+            .section('\n', 0, 0);
+    }
+
+    QString MainWindow() const { return WaitForWindow("Festmark 4\\.1"); }
+
+    // Keys as a person types them into the active window.
+    void Type(const QString &window, const QStringList &keys) const
+    {
+        Desktop::Get().Xdotool({"windowactivate", "--sync", window});
+        QStringList arguments{"key", "--clearmodifiers", "--delay", "100"};
+        Desktop::Get().Xdotool(arguments + keys);
+    }
+
+    void Signal(int number) const { ::kill(static_cast<pid_t>(m_program.processId()), number); }
+
+    // The program ends by itself within a few seconds, with status 0, having saved.
+    void ExpectEndsCleanly()
+    {
+        ASSERT_TRUE(m_program.waitForFinished(5000)) << "the program is still running";
+        EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(m_program.exitCode(), 0);
+        QFile settings(SettingsFile());
+        ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+        const QByteArray saved = settings.readAll();
+        EXPECT_TRUE(saved.contains("Startday=2")) << saved.toStdString();
+        EXPECT_TRUE(saved.contains("Stopday=7")) << saved.toStdString();
+    }
+
+    QString SettingsFile() const { return m_home.filePath("config/Orvanta/Festmark.conf"); }
+
+    QTemporaryDir m_home;
+    QProcess m_program;
+};
+
+struct WayOut {
+    const char *name;
+    QStringList keys; // none: a signal
+    int signal = 0;
+};
+
+class WayOutTest : public WindowProcessTest, public testing::WithParamInterface<WayOut> {};
+
+TEST_P(WayOutTest, EndsTheProcessWithStatusZeroAndSaves)
+{
+    Start();
+    const QString window = MainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    if (GetParam().signal != 0)
+        Signal(GetParam().signal);
+    else
+        Type(window, GetParam().keys);
+    ExpectEndsCleanly();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, WayOutTest,
+    testing::Values(WayOut{"ExitButtonMnemonic", {"alt+b"}}, WayOut{"Return", {"Return"}},
+                    WayOut{"MenuBeenden", {"alt+d", "b"}}, WayOut{"AltF4", {"alt+F4"}},
+                    WayOut{"Sigterm", {}, SIGTERM}, WayOut{"Sigint", {}, SIGINT},
+                    WayOut{"Sighup", {}, SIGHUP}),
+    [](const auto &info) { return info.param.name; });
+
+struct OpenDialog {
+    const char *name;
+    QStringList keys;
+    const char *title;
+};
+
+class SignalWithDialogTest : public WindowProcessTest,
+                             public testing::WithParamInterface<OpenDialog> {};
+
+TEST_P(SignalWithDialogTest, EndsTheDialogThenTheProcessCleanly)
+{
+    Start();
+    const QString window = MainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    Type(window, GetParam().keys);
+    ASSERT_FALSE(WaitForWindow(QString::fromUtf8(GetParam().title)).isEmpty());
+    Signal(SIGTERM);
+    ExpectEndsCleanly();
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, SignalWithDialogTest,
+                         testing::Values(OpenDialog{"Options", {"alt+o"}, "Festmark-Optionen"},
+                                         OpenDialog{"About", {"alt+i"}, "Info über Festmark"},
+                                         OpenDialog{"Help", {"F1"}, "Festmark-Hilfe"}),
+                         [](const auto &info) { return info.param.name; });
+
+TEST_F(WindowProcessTest, SignalWhileTheFirstScansMessageIsOpenStillSaves)
+{
+    Start("kein Datum\n");
+    ASSERT_FALSE(WaitForWindow("Festmark").isEmpty()); // the message box
+    Signal(SIGTERM);
+    ExpectEndsCleanly();
+}
+
+TEST_F(WindowProcessTest, TabReachesInfoOptionsAndExitInTurn)
+{
+    Start();
+    const QString window = MainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    Type(window, {"Tab", "space"}); // from the grid to "Info"
+    const QString about = WaitForWindow(QString::fromUtf8("Info über Festmark"));
+    ASSERT_FALSE(about.isEmpty());
+    Type(about, {"Escape"});
+    Type(window, {"Tab", "space"}); // "Optionen"
+    const QString options = WaitForWindow("Festmark-Optionen");
+    ASSERT_FALSE(options.isEmpty());
+    Type(options, {"Escape"});
+    Type(window, {"Tab", "space"}); // "Beenden"
+    ExpectEndsCleanly();
+}
+
+} // namespace
