@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,32 +32,6 @@ struct UsageError {
     std::string text;
 };
 
-// Texts come from a file anyone may have written: control characters would break the
-// tab-separated lines or steer the terminal, so they are shown as U+FFFD.
-void AppendPrintable(std::string &out, std::string_view text)
-{
-    const auto needsCare = [](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return b < 0x20 || b == 0x7F || b == 0xC2; // 0xC2 leads the C1 controls
-    };
-    if (std::none_of(text.begin(), text.end(), needsCare)) {
-        out.append(text);
-        return;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const bool c1 = c == 0xC2 && i + 1 < text.size() &&
-                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-        if (c < 0x20 || c == 0x7F || c1) {
-            out += "\xEF\xBF\xBD";
-            i += c1 ? 1 : 0;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-}
-
 std::string Printable(std::string_view text)
 {
     std::string result;
@@ -70,42 +45,68 @@ void WriteLine(std::FILE *stream, const std::string &line)
     std::fputc('\n', stream);
 }
 
+// Rows go into one buffer, reused, and out in large writes. The list's texts come fit for
+// the terminal already.
 class ListSink : public ScanSink {
 public:
-    ListSink(std::FILE *out, bool colour)
-        : m_out(out)
+    ListSink(const DateList &list, std::FILE *out, bool colour)
+        : m_list(list)
+        , m_out(out)
         , m_colour(colour)
     {
+        m_buffer.reserve(kFlushSize + 4096);
+    }
+    ~ListSink() override { Flush(); }
+
+    void DayStarted(std::chrono::sys_days day, bool) override { m_date = DateText(day); }
+
+    void RowsFound(std::span<const ScanHit> rows) override
+    {
+        for (const ScanHit &row : rows) {
+            const bool year = row.jubilee.IsYear();
+            const char *dateColour = year ? (row.today ? kYellowOnRed : kBlackOnYellow)
+                                          : (row.today ? kWhiteOnRed : nullptr);
+            Colour(dateColour);
+            m_buffer += m_date;
+            Reset(dateColour);
+            m_buffer += '\t';
+            m_buffer += row.today ? 'H' : '-';
+            m_buffer += year ? 'J' : '-';
+            m_buffer += '\t';
+            Colour(year ? kBlackOnYellow : nullptr);
+            AppendRowMessage(m_buffer, m_list, row);
+            Reset(year ? kBlackOnYellow : nullptr);
+            m_buffer += '\n';
+        }
+        if (m_buffer.size() >= kFlushSize)
+            Flush();
     }
 
-    void RowFound(const ResultRow &row) override
+    void Flush()
     {
-        m_line.clear();
-        const char *dateColour = row.yearJubilee ? (row.today ? kYellowOnRed : kBlackOnYellow)
-                                                 : (row.today ? kWhiteOnRed : nullptr);
-        AppendCell(row.dateText, dateColour);
-        m_line += '\t';
-        m_line += row.today ? 'H' : '-';
-        m_line += row.yearJubilee ? 'J' : '-';
-        m_line += '\t';
-        AppendCell(row.message, row.yearJubilee ? kBlackOnYellow : nullptr);
-        WriteLine(m_out, m_line);
+        std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_out);
+        m_buffer.clear();
     }
 
 private:
-    void AppendCell(std::string_view text, const char *colour)
+    static constexpr std::size_t kFlushSize = 1 << 16;
+
+    void Colour(const char *colour)
     {
-        const bool coloured = m_colour && colour != nullptr;
-        if (coloured)
-            m_line.append(colour);
-        AppendPrintable(m_line, text);
-        if (coloured)
-            m_line.append(kReset);
+        if (m_colour && colour != nullptr)
+            m_buffer += colour;
+    }
+    void Reset(const char *colour)
+    {
+        if (m_colour && colour != nullptr)
+            m_buffer += kReset;
     }
 
+    const DateList &m_list;
     std::FILE *m_out;
     bool m_colour;
-    std::string m_line;
+    std::string m_date;
+    std::string m_buffer;
 };
 
 int ParseDays(const QCommandLineParser &parser, const QCommandLineOption &option, int maximum,
@@ -221,11 +222,21 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
             WriteLine(err, OpenFailureMessage(path));
             return kExitCannotOpen;
         }
-        for (const BadLine &bad : list->badLines)
+        for (const BadLine &bad : list->BadLines())
             WriteLine(err, Printable(BadLineReport(path, bad)));
+        if (const std::size_t more = list->BadLineCount() - list->BadLines().size(); more > 0)
+            WriteLine(err, "Fehler in Datei " + Printable(path) + ": ... und " +
+                               std::to_string(more) + " weitere fehlerhafte Zeilen");
 
-        ListSink sink(out, IsTerminal(out));
-        RunWindowScan(window, list->entries, sink);
+        // Each entry's texts are made fit for the terminal once, not once per row.
+        std::optional<DateList> printable;
+        if (!list->IsPrintable())
+            printable = list->Printable();
+        const DateList &shown = printable ? *printable : *list;
+        {
+            ListSink sink(shown, out, IsTerminal(out));
+            RunWindowScan(window, shown, sink);
+        }
         std::fflush(out);
         return kExitOk;
     } catch (const UsageError &error) {

@@ -1,11 +1,26 @@
-#include "FestmarkApp.h"
 #include "ListMode.h"
 #include "Strings.h"
 #include "Translations.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
 
 #include <cstdio>
+
+namespace {
+
+// The window module: beside the program in a build, in the library folder when installed.
+QString WindowModulePath(const char *argv0)
+{
+    const QString programDir = QFileInfo(QFile::decodeName(argv0)).absolutePath();
+    const QString beside = programDir + QStringLiteral("/" FESTMARK_WINDOW_MODULE_NAME);
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(programDir + QStringLiteral("/" FESTMARK_WINDOW_MODULE_INSTALLED));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -21,5 +36,14 @@ int main(int argc, char *argv[])
         return RunCommandLine(QCoreApplication::arguments(),
                               QCoreApplication::applicationFilePath(), stdout, stderr);
     }
-    return RunWindow(argc, argv);
+
+    QLibrary window(WindowModulePath(argv[0]));
+    using RunWindow = int (*)(int *, char **);
+    const auto run = reinterpret_cast<RunWindow>(window.resolve("festmark_run_window"));
+    if (run == nullptr) {
+        std::fprintf(stderr, "festmark: Das Fenster kann nicht geladen werden: %s\n",
+                     window.errorString().toLocal8Bit().constData());
+        return 1;
+    }
+    return run(&argc, argv);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -20,7 +21,25 @@ int CheckWeekJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &
 int CheckDayJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &message,
                     std::string_view nameText, std::string_view suffixText);
 
-// The chain: year, month, week, day; the first count other than 0 decides.
+// The chain without its message: year, month, week, day; the first count other than 0
+// decides. The scan keeps only this and makes the message when a row is shown.
+enum class JubileeKind : std::uint8_t { Year, Month, Week, Day };
+
+struct JubileeCount {
+    int count = 0; // 0: no jubilee on this day
+    JubileeKind kind = JubileeKind::Day;
+
+    explicit operator bool() const noexcept { return count != 0; }
+    bool IsYear() const noexcept { return kind == JubileeKind::Year; }
+};
+JubileeCount FindJubilee(const tm &scannedDay, const tm &entryDate) noexcept;
+
+// Appends "<name><count> <unit><suffix>!" with the unit word of the kind: singular for
+// exactly 1, plural otherwise.
+void AppendJubileeMessage(std::string &message, std::string_view nameText, JubileeCount jubilee,
+                          std::string_view suffixText);
+
+// The chain with its message.
 struct Jubilee {
     int count = 0; // 0: no jubilee on this day
     bool yearJubilee = false;

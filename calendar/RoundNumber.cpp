@@ -1,5 +1,6 @@
 #include "RoundNumber.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -54,4 +55,28 @@ bool IsRoundNumber(int n) noexcept
             return true;
     }
     return m % kUnboundedDivisor == 0;
+}
+
+std::vector<int> RoundNumbersUpTo(int maximum)
+{
+    std::vector<int> numbers;
+    const auto add = [&numbers, maximum](long long n) {
+        if (n <= maximum)
+            numbers.push_back(static_cast<int>(n));
+    };
+    for (int n = 0; n <= 12; ++n)
+        add(n);
+    for (long long repunit = 11; repunit <= 1111111; repunit = repunit * 10 + 1) {
+        for (int digit = 1; digit <= 9; ++digit)
+            add(repunit * digit);
+    }
+    for (const Band &band : kBands) {
+        for (long long n = band.divisor; n < band.bound && n <= maximum; n += band.divisor)
+            add(n);
+    }
+    for (long long n = kUnboundedDivisor; n <= maximum; n += kUnboundedDivisor)
+        add(n);
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
 }

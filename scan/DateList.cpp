@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -62,6 +63,13 @@ bool ScanDot(std::string_view &rest) noexcept
     return true;
 }
 
+// Bytes that may start a control character: C0, DEL, and 0xC2, which leads the C1 controls.
+bool NeedsCare(char c) noexcept
+{
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7F || b == 0xC2;
+}
+
 bool IsAscii(QByteArrayView bytes) noexcept
 {
     return std::all_of(bytes.begin(), bytes.end(),
@@ -114,8 +122,6 @@ void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::stri
         suffixText.assign(text.substr(hash + 1));
 }
 
-namespace {
-
 // Opening a converter costs far more than decoding a line, so a file's lines share them.
 class LineDecoder {
 public:
@@ -124,10 +130,13 @@ public:
     {
     }
 
-    std::string Decode(QByteArrayView bytes)
+    // The line as UTF-8, into `line`.
+    void Decode(QByteArrayView bytes, std::string &line)
     {
-        if (IsAscii(bytes))
-            return std::string(bytes.data(), static_cast<std::size_t>(bytes.size()));
+        if (IsAscii(bytes)) {
+            line.assign(bytes.data(), static_cast<std::size_t>(bytes.size()));
+            return;
+        }
         QString text;
         if (m_oem) {
             text = m_cp850.decode(bytes);
@@ -139,7 +148,7 @@ public:
                 text = m_windows1252.decode(bytes);
         }
         const QByteArray utf8Text = text.toUtf8();
-        return std::string(utf8Text.constData(), static_cast<std::size_t>(utf8Text.size()));
+        line.assign(utf8Text.constData(), static_cast<std::size_t>(utf8Text.size()));
     }
 
 private:
@@ -149,46 +158,198 @@ private:
     QStringDecoder m_cp850{"IBM850", QStringConverter::Flag::Stateless};
 };
 
+DateListReader::DateListReader(int oemFile)
+    : m_decoder(std::make_unique<LineDecoder>(oemFile))
+{
+}
+
+DateListReader::~DateListReader() = default;
+
+void DateListReader::Feed(QByteArrayView piece)
+{
+    if (m_atStart) {
+        // A byte-order mark says UTF-8; it is no part of the first line.
+        m_pending.append(piece.data(), piece.size());
+        if (m_pending.size() < 3)
+            return;
+        if (m_pending.startsWith("\xEF\xBB\xBF"))
+            m_pending.remove(0, 3);
+        m_atStart = false;
+        const QByteArray start = std::exchange(m_pending, QByteArray());
+        Feed(start);
+        return;
+    }
+    // A line that began in an earlier piece ends in this one, or later.
+    if (!m_pending.isEmpty()) {
+        const qsizetype newline = piece.indexOf('\n');
+        if (newline < 0) {
+            m_pending.append(piece.data(), piece.size());
+            return;
+        }
+        m_pending.append(piece.data(), newline + 1);
+        TakeLines(QByteArrayView(m_pending));
+        m_pending.clear();
+        piece = piece.sliced(newline + 1);
+    }
+    const QByteArrayView left = TakeLines(piece);
+    m_pending.append(left.data(), left.size());
+}
+
+DateList DateListReader::Finish()
+{
+    if (!m_pending.isEmpty())
+        TakeLine(QByteArrayView(m_pending)); // the last line may lack its line break
+    m_pending.clear();
+    return std::move(m_list);
+}
+
+QByteArrayView DateListReader::TakeLines(QByteArrayView text)
+{
+    for (qsizetype newline = text.indexOf('\n'); newline >= 0; newline = text.indexOf('\n')) {
+        QByteArrayView raw = text.first(newline);
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        TakeLine(raw);
+        text = text.sliced(newline + 1);
+    }
+    return text;
+}
+
+void DateListReader::TakeLine(QByteArrayView raw)
+{
+    ++m_lineNumber;
+    m_decoder->Decode(raw, m_line);
+    int day = 0;
+    int month = 0;
+    int year = 0;
+    if (!ParseEntryDate(m_line, day, month, year) || !IsExistingDate(day, month, year)) {
+        m_list.AddBadLine(m_lineNumber, m_line);
+        return;
+    }
+    SplitEntryLine(m_line, m_name, m_suffix);
+    m_list.Add(day, month, year, m_name, m_suffix);
+}
+
+namespace {
+
+// The file is read in pieces of this size and never held whole.
+constexpr qint64 kChunkSize = qint64(1) << 20;
+
 } // namespace
+
+tm DateList::Date(std::size_t entry) const noexcept
+{
+    const Packed &p = m_entries[entry];
+    tm date{};
+    date.tm_mday = p.day;
+    date.tm_mon = p.month - 1;
+    date.tm_year = p.year - 1900;
+    ComputeDayOfYear(date);
+    return date;
+}
+
+std::string_view DateList::NameText(std::size_t entry) const noexcept
+{
+    const Packed &p = m_entries[entry];
+    return std::string_view(m_texts).substr(p.textBegin, p.nameLength);
+}
+
+std::string_view DateList::SuffixText(std::size_t entry) const noexcept
+{
+    const Packed &p = m_entries[entry];
+    const std::size_t end =
+        entry + 1 < m_entries.size() ? m_entries[entry + 1].textBegin : m_texts.size();
+    const std::size_t begin = std::size_t{p.textBegin} + p.nameLength;
+    return std::string_view(m_texts).substr(begin, end - begin);
+}
+
+void DateList::Add(int day, int month, int year, std::string_view nameText,
+                   std::string_view suffixText)
+{
+    tm date{};
+    date.tm_mday = day;
+    date.tm_mon = month - 1;
+    date.tm_year = year - 1900;
+    ComputeDayOfYear(date);
+    const Packed packed{static_cast<std::uint32_t>(m_texts.size()),
+                        static_cast<std::uint32_t>(nameText.size()),
+                        static_cast<std::int32_t>(::SerialDay(date)),
+                        static_cast<std::int16_t>(year),
+                        static_cast<std::uint8_t>(month),
+                        static_cast<std::uint8_t>(day)};
+    m_texts.append(nameText).append(suffixText);
+    m_entries.push_back(packed);
+}
+
+void DateList::AddBadLine(int lineNumber, std::string_view text)
+{
+    ++m_badLineCount;
+    if (m_badLines.size() >= kBadLinesKept)
+        return;
+    const std::size_t kept = Utf8Offset(text, kBadLineTextKept);
+    m_badLines.push_back({lineNumber, std::string(text.substr(0, kept))});
+}
+
+DateList DateList::Printable() const
+{
+    DateList printable;
+    printable.m_entries.reserve(m_entries.size());
+    printable.m_texts.reserve(m_texts.size());
+    std::string name;
+    std::string suffix;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        name.clear();
+        suffix.clear();
+        AppendPrintable(name, NameText(i));
+        AppendPrintable(suffix, SuffixText(i));
+        Packed packed = m_entries[i];
+        packed.textBegin = static_cast<std::uint32_t>(printable.m_texts.size());
+        packed.nameLength = static_cast<std::uint32_t>(name.size());
+        printable.m_texts.append(name).append(suffix);
+        printable.m_entries.push_back(packed);
+    }
+    printable.m_badLineCount = m_badLineCount;
+    printable.m_badLines = m_badLines;
+    return printable;
+}
+
+bool DateList::IsPrintable() const noexcept
+{
+    return std::none_of(m_texts.begin(), m_texts.end(), NeedsCare);
+}
+
+void AppendPrintable(std::string &out, std::string_view text)
+{
+    if (std::none_of(text.begin(), text.end(), NeedsCare)) {
+        out.append(text);
+        return;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool c1 = c == 0xC2 && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (c < 0x20 || c == 0x7F || c1) {
+            out += "\xEF\xBF\xBD";
+            i += c1 ? 1 : 0;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+}
 
 std::string DecodeLine(QByteArrayView bytes, int oemFile)
 {
-    return LineDecoder(oemFile).Decode(bytes);
+    std::string line;
+    LineDecoder(oemFile).Decode(bytes, line);
+    return line;
 }
 
 DateList ParseDateList(QByteArrayView content, int oemFile)
 {
-    DateList list;
-    LineDecoder decoder(oemFile);
-    if (content.startsWith("\xEF\xBB\xBF"))
-        content = content.sliced(3);
-    int lineNumber = 0;
-    while (!content.empty()) {
-        ++lineNumber;
-        const qsizetype newline = content.indexOf('\n');
-        QByteArrayView raw = newline < 0 ? content : content.first(newline);
-        content = newline < 0 ? QByteArrayView() : content.sliced(newline + 1);
-        if (newline >= 0 && raw.endsWith('\r'))
-            raw.chop(1);
-
-        std::string line = decoder.Decode(raw);
-        int day = 0;
-        int month = 0;
-        int year = 0;
-        if (!ParseEntryDate(line, day, month, year) || !IsExistingDate(day, month, year)) {
-            list.badLines.push_back({lineNumber, std::move(line)});
-            continue;
-        }
-        Entry entry;
-        entry.date.tm_mday = day;
-        entry.date.tm_mon = month - 1;
-        entry.date.tm_year = year - 1900;
-        ComputeDayOfYear(entry.date);
-        SplitEntryLine(line, entry.nameText, entry.suffixText);
-        entry.lineNumber = lineNumber;
-        list.entries.push_back(std::move(entry));
-    }
-    return list;
+    DateListReader reader(oemFile);
+    reader.Feed(content);
+    return reader.Finish();
 }
 
 std::optional<DateList> ReadDateListFile(const QString &path, int oemFile)
@@ -202,8 +363,15 @@ std::optional<DateList> ReadDateListFile(const QString &path, int oemFile)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return ParseDateList(content, oemFile);
+    DateListReader reader(oemFile);
+    QByteArray chunk(kChunkSize, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(chunk.data(), kChunkSize);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        reader.Feed(QByteArrayView(chunk.constData(), got));
+    }
+    return reader.Finish();
 }

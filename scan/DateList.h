@@ -1,32 +1,69 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The date list file: one entry per line, "DD.MM.YYYY <name text>#<suffix text>". Texts are
-// held as UTF-8; every line that is no entry is kept as a bad line with its number.
-
-struct Entry {
-    tm date{};              // tm_mday, tm_mon, tm_year and tm_yday
-    std::string nameText;   // printed before the count
-    std::string suffixText; // printed after the unit word
-    int lineNumber = 0;     // from 1
-};
+// The date list file: one entry per line, "DD.MM.YYYY <name text>#<suffix text>". Entries
+// are held compactly: their dates in a small record each, their texts (UTF-8) one after the
+// other in one buffer. Every line that is no entry is counted; the first ones are kept with
+// their numbers and (the start of) their text.
 
 struct BadLine {
     int lineNumber = 0;
-    std::string text; // UTF-8, as decoded
+    std::string text; // UTF-8, as decoded; at most kBadLineTextKept characters
 };
 
-struct DateList {
-    std::vector<Entry> entries; // in the order of the file's lines
-    std::vector<BadLine> badLines;
+class DateList {
+public:
+    static constexpr std::size_t kBadLinesKept = 1000;
+    static constexpr int kBadLineTextKept = 200; // characters
+
+    // Entries, in the order of the file's lines
+    std::size_t size() const noexcept { return m_entries.size(); }
+    bool empty() const noexcept { return m_entries.empty(); }
+    tm Date(std::size_t entry) const noexcept; // tm_mday, tm_mon, tm_year and tm_yday
+    int SerialDay(std::size_t entry) const noexcept { return m_entries[entry].serial; }
+    std::string_view NameText(std::size_t entry) const noexcept;
+    std::string_view SuffixText(std::size_t entry) const noexcept;
+    std::size_t TextBytes() const noexcept { return m_texts.size(); }
+
+    // Lines that are no entry
+    std::size_t BadLineCount() const noexcept { return m_badLineCount; }
+    const std::vector<BadLine> &BadLines() const noexcept { return m_badLines; }
+
+    // Building. The date must exist (see IsExistingDate).
+    void Add(int day, int month, int year, std::string_view nameText, std::string_view suffixText);
+    void AddBadLine(int lineNumber, std::string_view text);
+    // Whether the texts are fit for a terminal as they are, and the same list with its texts
+    // made fit (see AppendPrintable).
+    bool IsPrintable() const noexcept;
+    DateList Printable() const;
+
+private:
+    struct Packed {
+        std::uint32_t textBegin;  // in m_texts
+        std::uint32_t nameLength; // the suffix runs to the next entry's text
+        std::int32_t serial;      // days since 01.01.1970
+        std::int16_t year;
+        std::uint8_t month; // 1..12
+        std::uint8_t day;
+    };
+    static_assert(sizeof(Packed) == 16);
+
+    std::vector<Packed> m_entries;
+    std::string m_texts;
+    std::size_t m_badLineCount = 0;
+    std::vector<BadLine> m_badLines;
 };
 
 // One line
@@ -36,6 +73,32 @@ void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::stri
 std::string DecodeLine(QByteArrayView bytes, int oemFile);
 // Byte offset after the first count characters of UTF-8 text; npos when it is shorter.
 std::size_t Utf8Offset(std::string_view text, int count) noexcept;
+// Text for a terminal: control characters (C0, DEL, C1) become U+FFFD, so that they can
+// neither break tab-separated lines nor steer the terminal.
+void AppendPrintable(std::string &out, std::string_view text);
+
+// Takes a file in pieces of any size and turns each complete line into an entry or a bad
+// line, so that the file is never held whole. Lines end with LF or CR LF.
+class LineDecoder;
+class DateListReader {
+public:
+    explicit DateListReader(int oemFile);
+    ~DateListReader();
+
+    void Feed(QByteArrayView piece);
+    DateList Finish(); // the last line may lack its line break
+
+private:
+    QByteArrayView TakeLines(QByteArrayView text); // returns what follows the last line feed
+    void TakeLine(QByteArrayView raw);
+
+    std::unique_ptr<LineDecoder> m_decoder;
+    DateList m_list;
+    QByteArray m_pending; // the start of a line whose end has not come yet
+    bool m_atStart = true;
+    int m_lineNumber = 0;
+    std::string m_line, m_name, m_suffix; // reused for every line
+};
 
 // A whole file
 DateList ParseDateList(QByteArrayView content, int oemFile);

@@ -73,110 +73,159 @@ std::string DateText(const tm &day)
     return text;
 }
 
+std::string DateText(sys_days day)
+{
+    return DateText(ScannedDay(day));
+}
+
 std::string RangeCaption(const ScanWindow &window)
 {
     return "Jubiläen vom " + DateText(ScannedDay(window.first)) + " bis zum " +
            DateText(ScannedDay(window.last));
 }
 
-ScanPlan::ScanPlan(const std::vector<Entry> &entries, const ScanWindow &window)
-    : m_entries(entries)
-    , m_first(window.first)
+namespace {
+
+// Days a block holds: its candidate lists stay small, and so does the memory.
+constexpr int kBlockDays = 1024;
+
+int Serial(sys_days day)
+{
+    return static_cast<int>(day.time_since_epoch().count());
+}
+
+// Month number counted from January of year 0, for a serial day or an entry.
+int MonthIndex(sys_days day)
+{
+    const year_month_day ymd{day};
+    return static_cast<int>(ymd.year()) * 12 + static_cast<int>(unsigned{ymd.month()}) - 1;
+}
+
+// The steps from an entry's date at which a jubilee can fall, for one scan: day distances
+// that are round in days or in weeks, and month distances that are whole years or round.
+struct Steps {
+    std::vector<int> days;
+    std::vector<int> months;
+
+    Steps(int maxDays, int maxMonths)
+    {
+        days = RoundNumbersUpTo(maxDays);
+        for (const int weeks : RoundNumbersUpTo(maxDays / 7))
+            days.push_back(weeks * 7);
+        months = RoundNumbersUpTo(maxMonths);
+        for (int years = 12; years <= maxMonths; years += 12)
+            months.push_back(years);
+        for (std::vector<int> *steps : {&days, &months}) {
+            std::sort(steps->begin(), steps->end());
+            steps->erase(std::unique(steps->begin(), steps->end()), steps->end());
+        }
+    }
+};
+
+// Calls visit(step) for every step in [low, high] (clamped at 0).
+template <typename Visit>
+void ForSteps(const std::vector<int> &steps, int low, int high, Visit visit)
+{
+    for (auto step = std::lower_bound(steps.begin(), steps.end(), std::max(low, 0));
+         step != steps.end() && *step <= high; ++step)
+        visit(*step);
+}
+
+} // namespace
+
+void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sink)
 {
     const int dayCount = window.DayCount();
-    m_candidates.resize(static_cast<std::size_t>(dayCount));
     if (dayCount == 0)
         return;
-    const long long first = window.first.time_since_epoch().count();
-    const long long last = window.last.time_since_epoch().count();
+    const int first = Serial(window.first);
+    const int last = Serial(window.last);
+    const int today = Serial(window.today);
+    const int firstMonth = MonthIndex(window.first);
+    const int lastMonth = MonthIndex(window.last);
 
-    // Day distances that can be a week or day jubilee, smallest first, decided only for the
-    // distances at which some entry meets the window; the rule is symmetric in the sign.
-    std::vector<std::pair<long long, long long>> reach; // [nearest, farthest] per entry
-    reach.reserve(entries.size());
-    for (const Entry &entry : entries) {
-        const long long serial = SerialDay(entry.date);
-        reach.emplace_back(std::max({0LL, first - serial, serial - last}),
-                           std::max(std::llabs(first - serial), std::llabs(last - serial)));
+    int maxDays = 0;
+    int maxMonths = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const int serial = list.SerialDay(i);
+        maxDays = std::max({maxDays, std::abs(first - serial), std::abs(last - serial)});
+        const int month = MonthIndex(sys_days{days{serial}});
+        maxMonths =
+            std::max({maxMonths, std::abs(firstMonth - month), std::abs(lastMonth - month)});
     }
-    std::sort(reach.begin(), reach.end());
-    std::vector<int> roundDistances;
-    long long decidedUpTo = -1;
-    for (const auto &[nearest, farthest] : reach) {
-        for (long long d = std::max(nearest, decidedUpTo + 1); d <= farthest; ++d) {
-            const int days = static_cast<int>(d);
-            if (IsRoundNumber(days) || (days % 7 == 0 && IsRoundNumber(days / 7)))
-                roundDistances.push_back(days);
-        }
-        decidedUpTo = std::max(decidedUpTo, farthest);
-    }
+    const Steps steps(maxDays, maxMonths);
 
-    const year_month_day firstDay{window.first};
-    const year_month_day lastDay{window.last};
-    const int firstMonth = static_cast<int>(firstDay.year()) * 12 +
-                           static_cast<int>(static_cast<unsigned>(firstDay.month())) - 1;
-    const int lastMonth = static_cast<int>(lastDay.year()) * 12 +
-                          static_cast<int>(static_cast<unsigned>(lastDay.month())) - 1;
-
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const tm &date = entries[i].date;
-        const long long serial = SerialDay(date);
-        const int index = static_cast<int>(i);
-        const auto add = [&](long long day) {
-            if (day < first || day > last)
-                return;
-            std::vector<int> &onDay = m_candidates[static_cast<std::size_t>(day - first)];
-            if (onDay.empty() || onDay.back() != index) // an entry's days come together
-                onDay.push_back(index);
-        };
-        // Weeks and days: distances both ways from the entry's date.
-        const auto from = std::lower_bound(roundDistances.begin(), roundDistances.end(),
-                                           std::max({0LL, first - serial, serial - last}));
-        for (auto d = from; d != roundDistances.end(); ++d) {
-            if (serial + *d > last && serial - *d < first)
-                break;
-            add(serial + *d);
-            add(serial - *d);
+    std::vector<std::vector<std::uint32_t>> candidates(kBlockDays); // per day of a block
+    std::vector<ScanHit> hits;
+    for (int blockFirst = first; blockFirst <= last; blockFirst += kBlockDays) {
+        const int blockLast = std::min(last, blockFirst + kBlockDays - 1);
+        const int blockFirstMonth = MonthIndex(sys_days{days{blockFirst}});
+        const int blockLastMonth = MonthIndex(sys_days{days{blockLast}});
+        for (std::vector<std::uint32_t> &onDay : candidates)
+            onDay.clear();
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const auto index = static_cast<std::uint32_t>(i);
+            const auto add = [&](int day) {
+                if (day < blockFirst || day > blockLast)
+                    return;
+                std::vector<std::uint32_t> &onDay =
+                    candidates[static_cast<std::size_t>(day - blockFirst)];
+                if (onDay.empty() || onDay.back() != index) // an entry's days come together
+                    onDay.push_back(index);
+            };
+            // Weeks and days: round distances both ways from the entry's date.
+            const int serial = list.SerialDay(i);
+            ForSteps(steps.days, blockFirst - serial, blockLast - serial,
+                     [&](int d) { add(serial + d); });
+            ForSteps(steps.days, serial - blockLast, serial - blockFirst,
+                     [&](int d) { add(serial - d); });
+            // Years and months: the entry's day of the month, where the month count can be one.
+            const tm date = list.Date(i);
+            const int entryMonth = (date.tm_year + 1900) * 12 + date.tm_mon;
+            const auto addMonth = [&](int month) {
+                const int y = month >= 0 ? month / 12 : (month - 11) / 12;
+                const year_month_day candidate{
+                    year{y}, std::chrono::month{static_cast<unsigned>(month - y * 12 + 1)},
+                    day{static_cast<unsigned>(date.tm_mday)}};
+                if (candidate.ok())
+                    add(Serial(sys_days{candidate}));
+            };
+            ForSteps(steps.months, blockFirstMonth - entryMonth, blockLastMonth - entryMonth,
+                     [&](int k) { addMonth(entryMonth + k); });
+            ForSteps(steps.months, entryMonth - blockLastMonth, entryMonth - blockFirstMonth,
+                     [&](int k) { addMonth(entryMonth - k); });
         }
-        // Years and months: the entry's day of the month, where the month count can be one.
-        const int entryMonth = (date.tm_year + 1900) * 12 + date.tm_mon;
-        for (int month = firstMonth; month <= lastMonth; ++month) {
-            const int months = month - entryMonth;
-            if (months % 12 != 0 && !IsRoundNumber(months))
-                continue;
-            const int y = month >= 0 ? month / 12 : (month - 11) / 12;
-            const year_month_day candidate{
-                year{y}, std::chrono::month{static_cast<unsigned>(month - y * 12 + 1)},
-                day{static_cast<unsigned>(date.tm_mday)}};
-            if (candidate.ok())
-                add(sys_days{candidate}.time_since_epoch().count());
+
+        for (int day = blockFirst; day <= blockLast; ++day) {
+            const bool isToday = day == today;
+            const sys_days serialDay{days{day}};
+            sink.DayStarted(serialDay, isToday);
+            const tm scanned = ScannedDay(serialDay);
+            hits.clear();
+            for (const std::uint32_t i : candidates[static_cast<std::size_t>(day - blockFirst)]) {
+                if (const JubileeCount found = FindJubilee(scanned, list.Date(i)))
+                    hits.push_back({day, i, found, isToday});
+            }
+            if (!hits.empty())
+                sink.RowsFound(hits);
         }
     }
 }
 
-void ScanPlan::ScanDay(sys_days day, bool isToday, ScanSink &sink) const
+void AppendRowMessage(std::string &message, const DateList &list, const ScanHit &hit)
 {
-    const long long index = (day - m_first).count();
-    if (index < 0 || index >= static_cast<long long>(m_candidates.size()))
-        return;
-    const tm date = ScannedDay(day);
-    const std::string dateText = DateText(date);
-    for (const int i : m_candidates[static_cast<std::size_t>(index)]) {
-        const Entry &entry = m_entries[static_cast<std::size_t>(i)];
-        Jubilee hit = CheckJubilee(date, entry.date, entry.nameText, entry.suffixText);
-        if (hit)
-            sink.RowFound({dateText, std::move(hit.message), isToday, hit.yearJubilee});
-    }
+    AppendJubileeMessage(message, list.NameText(hit.entry), hit.jubilee,
+                         list.SuffixText(hit.entry));
 }
 
-void RunWindowScan(const ScanWindow &window, const std::vector<Entry> &entries, ScanSink &sink)
+ResultRow MakeResultRow(const DateList &list, const ScanHit &hit)
 {
-    const ScanPlan plan(entries, window);
-    for (sys_days d = window.first; d <= window.last; d += days{1}) {
-        const bool isToday = d == window.today;
-        sink.DayStarted(ScannedDay(d), isToday);
-        plan.ScanDay(d, isToday, sink);
-    }
+    ResultRow row;
+    row.dateText = DateText(sys_days{days{hit.day}});
+    AppendRowMessage(row.message, list, hit);
+    row.today = hit.today;
+    row.yearJubilee = hit.jubilee.IsYear();
+    return row;
 }
 
 std::string OpenFailureMessage(const std::string &path)
@@ -190,15 +239,16 @@ std::string BadLineReport(const std::string &path, const BadLine &badLine)
            badLine.text;
 }
 
-std::string BadLinesMessage(const std::string &path, const std::vector<BadLine> &badLines)
+std::string BadLinesMessage(const std::string &path, const DateList &list)
 {
     std::string message = "Fehler in Datei " + path + ":";
+    const std::vector<BadLine> &badLines = list.BadLines();
     const std::size_t shown = std::min(badLines.size(), kBadLinesShown);
     for (std::size_t i = 0; i < shown; ++i) {
         message += "\nZeile " + std::to_string(badLines[i].lineNumber) + ": " +
                    Utf8Prefix(badLines[i].text, kBadLineTextShown);
     }
-    const std::size_t more = badLines.size() - shown;
+    const std::size_t more = list.BadLineCount() - shown;
     if (more == 1)
         message += "\n... und 1 weitere fehlerhafte Zeile.";
     else if (more > 1)

@@ -1,16 +1,28 @@
 #pragma once
 
 #include "DateList.h"
+#include "Jubilee.h"
 
 #include <chrono>
+#include <cstdint>
 #include <ctime>
+#include <span>
 #include <string>
 #include <vector>
 
 // The window scan: every day from today minus the days back to today plus the days ahead,
-// walked in calendar days, each entry put to the jubilee chain. Rows go to a sink by day, and
-// within a day in the order of the file's lines.
+// walked in calendar days, each entry put to the jubilee chain. Rows go to a sink day by
+// day, and within a day in the order of the file's lines. A row is kept compactly (the day,
+// the entry, the count and its unit); its texts are made only where it is shown.
 
+struct ScanHit {
+    std::int32_t day;    // days since 01.01.1970
+    std::uint32_t entry; // index in the date list
+    JubileeCount jubilee;
+    bool today = false;
+};
+
+// The four values of a row as the grid shows it.
 struct ResultRow {
     std::string dateText; // "DD.MM.YYYY"
     std::string message;
@@ -21,8 +33,8 @@ struct ResultRow {
 class ScanSink {
 public:
     virtual ~ScanSink() = default;
-    virtual void DayStarted(const tm & /*day*/, bool /*isToday*/) {}
-    virtual void RowFound(const ResultRow &row) = 0;
+    virtual void DayStarted(std::chrono::sys_days /*day*/, bool /*isToday*/) {}
+    virtual void RowsFound(std::span<const ScanHit> rows) = 0; // one day's rows, if any
 };
 
 struct ScanWindow {
@@ -38,28 +50,20 @@ std::chrono::year_month_day LocalToday();
 ScanWindow MakeScanWindow(std::chrono::year_month_day today, int daysBack, int daysAhead);
 tm ScannedDay(std::chrono::sys_days day);
 std::string DateText(const tm &day);                // "%2.2i.%2.2i.%4.4i"
+std::string DateText(std::chrono::sys_days day);    // the same for a serial day
 std::string RangeCaption(const ScanWindow &window); // "Jubiläen vom ... bis zum ..."
 
-// The entries of one scan, prepared once: for every day of the window, the entries that can
-// have a jubilee on it (the same day of the month for years and months, a round distance for
-// weeks and days), so that a day's pass asks the chain only about those. The entries must
-// outlive the plan; its size grows with the rows found, not with days times entries.
-class ScanPlan {
-public:
-    ScanPlan(const std::vector<Entry> &entries, const ScanWindow &window);
+// Runs the whole window over the entries. The days are taken in blocks: for each block the
+// entries that can have a jubilee on one of its days (the same day of the month for years
+// and months, a round distance for weeks and days) are found first, so that the chain is
+// asked only about those, and the memory does not grow with the rows.
+void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sink);
 
-    void ScanDay(std::chrono::sys_days day, bool isToday, ScanSink &sink) const;
-
-private:
-    const std::vector<Entry> &m_entries;
-    std::chrono::sys_days m_first;
-    std::vector<std::vector<int>> m_candidates; // per day of the window, in file order
-};
-
-// Runs the whole window over the entries.
-void RunWindowScan(const ScanWindow &window, const std::vector<Entry> &entries, ScanSink &sink);
+// A row's texts
+void AppendRowMessage(std::string &message, const DateList &list, const ScanHit &hit);
+ResultRow MakeResultRow(const DateList &list, const ScanHit &hit);
 
 // Reports of bad lines: the message box text of one scan, and one line per bad line.
-std::string BadLinesMessage(const std::string &path, const std::vector<BadLine> &badLines);
+std::string BadLinesMessage(const std::string &path, const DateList &list);
 std::string BadLineReport(const std::string &path, const BadLine &badLine);
 std::string OpenFailureMessage(const std::string &path); // "Fehler beim Öffnen von PATH"

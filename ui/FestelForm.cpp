@@ -3,6 +3,7 @@
 
 #include "Autostart.h"
 #include "OptionsDlg.h"
+#include "ResultModel.h"
 #include "Scan.h"
 #include "Services.h"
 #include "Sound.h"
@@ -44,6 +45,8 @@ CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget
     connect(ui->exitButton, &QPushButton::clicked, this, &CFestelForm::OnExitButton);
     connect(ui->optionsButton, &QPushButton::clicked, this, &CFestelForm::OnOptionsButton);
     connect(ui->infoButton, &QPushButton::clicked, this, &CFestelForm::OnInfoButton);
+    m_midnightTimer.setSingleShot(true);
+    connect(&m_midnightTimer, &QTimer::timeout, this, &CFestelForm::OnMidnight);
 }
 
 CFestelForm::~CFestelForm()

@@ -2,20 +2,24 @@
 
 #include "Settings.h"
 
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <chrono>
 #include <functional>
-#include <string>
+#include <span>
+#include <vector>
 
 class CMSFlexGrid;
+class QDateTime;
 class MessageBoxService;
 class QProgressBar;
 class QPushButton;
-class ScanPlan;
 class SoundService;
+struct ScanHit;
 
 namespace Ui {
 class CFestelForm;
@@ -23,6 +27,9 @@ class CFestelForm;
 
 // Set when the jubilee sound has been started during the current scan.
 extern bool g_todaySoundPlayed;
+
+// From `now` to just after the next local midnight, when an open window scans again.
+int MsecsToNextDay(const QDateTime &now);
 
 // The program's only view: range caption, result grid, progress bar and three buttons. It
 // holds the settings while the program runs (loaded when built, saved when destroyed).
@@ -36,11 +43,12 @@ public:
     void OnInitialUpdate(); // column widths, once the form stands
     void SetInfoButtonBitmap();
 
-    // The scan (its members live with the scan code).
+    // The scan (its members live with the scan code): the whole window, one day's rows, one
+    // row, and one step of the progress bar.
     void RunScan();
-    void ScanFileForDay(std::chrono::sys_days day, const ScanPlan &plan, bool today);
-    void AppendResultRow(const std::string &dateText, const std::string &message, bool today,
-                         bool yearJubilee);
+    void ScanFileForDay(std::span<const ScanHit> rows);
+    void AppendResultRow(const ScanHit &row);
+    void StepProgress();
 
     // Command handlers
     void OnExitButton();
@@ -76,9 +84,15 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void StepProgress();
+    void FlushRows();
+    void ShowTodaysFirstRow();
+    void ScheduleMidnightScan();
+    void OnMidnight();
 
     Ui::CFestelForm *ui;
     MessageBoxService &m_boxes;
     SoundService &m_sounds;
+    std::vector<std::vector<ScanHit>> m_pendingRows; // found, not yet in the grid
+    QElapsedTimer m_progressPainted;
+    QTimer m_midnightTimer;
 };

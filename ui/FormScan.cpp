@@ -1,47 +1,47 @@
-// The form's scan: grid reset, caption, progress bar, messages and the jubilee sound around
-// the scan core.
+// The form's scan: caption, progress bar, messages, the grid's rows and the jubilee sound
+// around the scan core.
 #include "FestelForm.h"
 #include "ui_FestelForm.h"
 
 #include "FlexGrid.h"
+#include "ResultModel.h"
 #include "Scan.h"
 #include "Services.h"
 #include "Sound.h"
 
+#include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QProgressBar>
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 
 bool g_todaySoundPlayed = false;
 
 namespace {
 
 constexpr int kJubileeSound = 151;
-constexpr short kDateAlignment = 3;
-constexpr long kRowBlock = 128;
+// Rows are kept in batches of this many and reach the grid together at the end of the scan:
+// a view told of every row, or growing storage copied again and again, would cost more than
+// the scan.
+constexpr std::size_t kRowBatch = 1 << 16;
+// The progress bar is painted at most this often while the scan holds the event loop.
+constexpr qint64 kProgressPaintMs = 40;
 
 class FormSink : public ScanSink {
 public:
-    FormSink(CFestelForm &form, SoundService &sounds)
+    explicit FormSink(CFestelForm &form)
         : m_form(form)
-        , m_sounds(sounds)
     {
     }
 
-    void RowFound(const ResultRow &row) override
-    {
-        m_form.AppendResultRow(row.dateText, row.message, row.today, row.yearJubilee);
-        // The first year jubilee on today starts the sound, once per scan.
-        if (row.yearJubilee && row.today && !g_todaySoundPlayed) {
-            g_todaySoundPlayed = true;
-            m_sounds.PlayLooping(kJubileeSound);
-        }
-    }
+    void DayStarted(std::chrono::sys_days, bool) override { m_form.StepProgress(); }
+    void RowsFound(std::span<const ScanHit> rows) override { m_form.ScanFileForDay(rows); }
 
 private:
     CFestelForm &m_form;
-    SoundService &m_sounds;
 };
 
 } // namespace
@@ -53,86 +53,107 @@ void CFestelForm::RunScan()
     const ScanWindow window = MakeScanWindow(m_today(), m_startDays, m_stopDays);
 
     m_nextRow = 1;
-    m_grid->SetRowCount(kRowBlock);
-    m_grid->ClearGrid();
-    m_grid->SetCurrentRow(0);
-    m_grid->SetCurrentCol(0);
-    m_grid->SetCellText(QStringLiteral("Datum"));
-    m_grid->SetCurrentCol(1);
-    m_grid->SetCellText(QStringLiteral("Meldung"));
-
+    m_grid->Model()->Reset(nullptr);
     m_rangeText = Utf8Text(RangeCaption(window));
 
     // The progress range is the 16-bit sum of the low halves of both settings.
     const auto maximum = static_cast<std::uint16_t>((m_startDays & 0xFFFF) + (m_stopDays & 0xFFFF));
     m_progress->setRange(0, maximum);
     m_progress->setValue(0);
+    m_progressPainted.start();
 
     const std::string path = QDir::toNativeSeparators(m_filePath).toStdString();
-    const std::optional<DateList> list = ReadDateListFile(m_filePath, m_oemFile);
+    std::optional<DateList> list = ReadDateListFile(m_filePath, m_oemFile);
     if (!list) {
         m_boxes.Show(this, Utf8Text(OpenFailureMessage(path)));
     } else {
         // Reported once per scan: one typo must not cost a box per day.
-        if (!list->badLines.empty())
-            m_boxes.Show(this, Utf8Text(BadLinesMessage(path, list->badLines)));
-        const ScanPlan plan(list->entries, window);
-        for (auto day = window.first; day <= window.last; day += std::chrono::days{1}) {
-            StepProgress();
-            ScanFileForDay(day, plan, day == window.today);
-        }
+        if (list->BadLineCount() > 0)
+            m_boxes.Show(this, Utf8Text(BadLinesMessage(path, *list)));
+        const auto entries = std::make_shared<const DateList>(std::move(*list));
+        m_grid->Model()->Reset(entries);
+        FormSink sink(*this);
+        RunWindowScan(window, *entries, sink);
+        FlushRows();
     }
 
-    m_grid->SetRowCount(m_nextRow);
     m_progress->setValue(0);
     ui->rangeCaption->setText(m_rangeText);
+    ShowTodaysFirstRow();
+    ScheduleMidnightScan();
 }
 
 void CFestelForm::StepProgress()
 {
     // A step past the maximum leaves the bar full. The bar is painted at once, since the scan
-    // gives the event loop no turn, but only when it visibly moves.
-    const int before = m_progress->value();
-    const int after = std::min(before + 1, m_progress->maximum());
-    m_progress->setValue(after);
-    const int width = std::max(1, m_progress->width());
-    const int span = std::max(1, m_progress->maximum());
-    if (before * width / span != after * width / span && m_progress->isVisible())
+    // gives the event loop no turn, but not more often than the eye follows.
+    m_progress->setValue(std::min(m_progress->value() + 1, m_progress->maximum()));
+    if (m_progress->isVisible() && m_progressPainted.hasExpired(kProgressPaintMs)) {
         m_progress->repaint();
+        m_progressPainted.start();
+    }
 }
 
-void CFestelForm::ScanFileForDay(std::chrono::sys_days day, const ScanPlan &plan, bool today)
+void CFestelForm::ScanFileForDay(std::span<const ScanHit> rows)
 {
-    FormSink sink(*this, m_sounds);
-    plan.ScanDay(day, today, sink);
+    for (const ScanHit &row : rows) {
+        AppendResultRow(row);
+        // The first year jubilee on today starts the sound, once per scan.
+        if (row.jubilee.IsYear() && row.today && !g_todaySoundPlayed) {
+            g_todaySoundPlayed = true;
+            m_sounds.PlayLooping(kJubileeSound);
+        }
+    }
 }
 
-void CFestelForm::AppendResultRow(const std::string &dateText, const std::string &message,
-                                  bool today, bool yearJubilee)
+void CFestelForm::AppendResultRow(const ScanHit &row)
 {
-    if (m_nextRow + 1 > m_grid->GetRowCount())
-        m_grid->SetRowCount(m_grid->GetRowCount() + kRowBlock);
-    m_grid->SetCurrentRow(m_nextRow);
-    m_grid->SetCurrentCol(0);
-    m_grid->SetCellAlignment(kDateAlignment);
-    m_grid->SetCellText(Utf8Text(dateText));
-    // Wherever a background is set, so is the text colour: the desktop's own text colour can
-    // be white on a dark theme.
-    if (yearJubilee && today) {
-        m_grid->SetCellBackColour(colour::kRed);
-        m_grid->SetCellForeColour(colour::kYellow);
-    } else if (yearJubilee) {
-        m_grid->SetCellBackColour(colour::kYellow);
-        m_grid->SetCellForeColour(colour::kBlack);
-    } else if (today) {
-        m_grid->SetCellBackColour(colour::kRed);
-        m_grid->SetCellForeColour(colour::kWhite);
+    if (m_pendingRows.empty() || m_pendingRows.back().size() == kRowBatch) {
+        m_pendingRows.emplace_back();
+        m_pendingRows.back().reserve(kRowBatch);
     }
-    m_grid->SetCurrentCol(1);
-    m_grid->SetCellText(Utf8Text(message));
-    if (yearJubilee) {
-        m_grid->SetCellBackColour(colour::kYellow);
-        m_grid->SetCellForeColour(colour::kBlack);
-    }
+    m_pendingRows.back().push_back(row);
     ++m_nextRow;
+}
+
+void CFestelForm::FlushRows()
+{
+    if (!m_pendingRows.empty())
+        m_pendingRows.back().shrink_to_fit();
+    m_grid->Model()->Append(std::exchange(m_pendingRows, {}));
+}
+
+void CFestelForm::ShowTodaysFirstRow()
+{
+    const int row = m_grid->Model()->FirstTodayRow();
+    if (row < 0)
+        return;
+    const QModelIndex index = m_grid->Model()->index(row, 0);
+    m_grid->setCurrentIndex(index);
+    m_grid->scrollTo(index, QAbstractItemView::PositionAtTop);
+}
+
+int MsecsToNextDay(const QDateTime &now)
+{
+    // A second after midnight, so that the clock has surely turned.
+    const QDateTime midnight(now.date().addDays(1), QTime(0, 0, 1));
+    return static_cast<int>(
+        std::clamp<qint64>(now.msecsTo(midnight), 1000, qint64{25} * 3600 * 1000));
+}
+
+void CFestelForm::ScheduleMidnightScan()
+{
+    // A window left open past midnight scans again, so that today's red and the sound follow
+    // the calendar.
+    m_midnightTimer.start(MsecsToNextDay(QDateTime::currentDateTime()));
+}
+
+void CFestelForm::OnMidnight()
+{
+    // Not under an open dialog: its owner expects the form as it left it.
+    if (QApplication::activeModalWidget() != nullptr) {
+        m_midnightTimer.start(60 * 1000);
+        return;
+    }
+    RunScan();
 }

@@ -201,6 +201,18 @@ TEST_F(ListModeTest, HelpAndVersionNeedNoDisplay)
     EXPECT_EQ(version.out, "festmark 4.1\n");
 }
 
+TEST_F(ListModeTest, TheTerminalsCommandsLoadNeitherWidgetsNorSound)
+{
+    QProcess ldd;
+    ldd.start("ldd", {FESTMARK_BINARY});
+    ASSERT_TRUE(ldd.waitForFinished());
+    const QString loaded = QString::fromUtf8(ldd.readAllStandardOutput());
+    EXPECT_TRUE(loaded.contains("libQt6Core")) << loaded.toStdString();
+    for (const char *library :
+         {"libQt6Widgets", "libQt6Gui", "libQt6Multimedia", "libcanberra", "libpulse", "libasound"})
+        EXPECT_FALSE(loaded.contains(library)) << library;
+}
+
 TEST_F(ListModeTest, WithoutADisplayTheWindowSaysSoInOneLine)
 {
     const Result window = Start({});

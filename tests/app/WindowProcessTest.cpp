@@ -104,8 +104,8 @@ protected:
             GTEST_SKIP() << "no X server for the window: " << Desktop::Get().WhyNot().toStdString();
         QDir(m_home.path()).mkpath("config/Orvanta");
         QDir(m_home.path()).mkpath("runtime");
-        QFile::setPermissions(m_home.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner |
-                                                              QFile::ExeOwner);
+        QFile::setPermissions(m_home.filePath("runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void TearDown() override
@@ -147,7 +147,13 @@ protected:
             .section('\n', 0, 0);
     }
 
-    QString MainWindow() const { return WaitForWindow("Festmark 4\\.1"); }
+    // The main window, once the window manager has taken it over (as quickly as a person).
+    QString MainWindow() const
+    {
+        const QString window = WaitForWindow("Festmark 4\\.1");
+        QThread::msleep(300);
+        return window;
+    }
 
     // Keys as a person types them into the active window.
     void Type(const QString &window, const QStringList &keys) const

@@ -134,3 +134,16 @@ TEST(RoundNumberDomainTest, ExtremesStayWithinTheData)
 }
 
 } // namespace
+
+TEST(RoundNumbersUpToTest, ListsExactlyWhatTheRuleAccepts)
+{
+    constexpr int kMaximum = 4200000; // beyond any day count of a date list
+    const std::vector<int> listed = RoundNumbersUpTo(kMaximum);
+    std::vector<int> tested;
+    for (int n = 0; n <= kMaximum; ++n) {
+        if (IsRoundNumber(n))
+            tested.push_back(n);
+    }
+    EXPECT_EQ(listed, tested);
+    EXPECT_EQ(RoundNumbersUpTo(12), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+}

@@ -4,14 +4,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace {
 
 struct CountingSink : ScanSink {
-    void RowFound(const ResultRow &row) override
+    explicit CountingSink(const DateList &entries)
+        : list(entries)
     {
-        bytes += row.dateText.size() + row.message.size();
     }
+    void RowsFound(std::span<const ScanHit> rows) override
+    {
+        for (const ScanHit &row : rows) {
+            const ResultRow shown = MakeResultRow(list, row);
+            bytes += shown.dateText.size() + shown.message.size();
+        }
+    }
+    const DateList &list;
     std::size_t bytes = 0;
 };
 
@@ -27,10 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArrayView content(reinterpret_cast<const char *>(data + 1),
                                  static_cast<qsizetype>(size - 1));
     const DateList list = ParseDateList(content, control & 1);
-    CountingSink sink;
+    CountingSink sink(list);
     const ScanWindow window = MakeScanWindow(2026y / March / 14, (control >> 1) & 7, control >> 4);
-    RunWindowScan(window, list.entries, sink);
-    if (!list.badLines.empty())
-        sink.bytes += BadLinesMessage("f", list.badLines).size();
+    RunWindowScan(window, list, sink);
+    if (list.BadLineCount() > 0)
+        sink.bytes += BadLinesMessage("f", list).size();
     return sink.bytes == static_cast<std::size_t>(-1) ? 1 : 0;
 }

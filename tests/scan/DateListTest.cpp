@@ -119,24 +119,23 @@ INSTANTIATE_TEST_SUITE_P(
 std::vector<std::string> Names(const DateList &list)
 {
     std::vector<std::string> names;
-    for (const Entry &e : list.entries)
-        names.push_back(e.nameText + "|" + e.suffixText);
+    for (std::size_t i = 0; i < list.size(); ++i)
+        names.push_back(std::string(list.NameText(i)) + "|" + std::string(list.SuffixText(i)));
     return names;
 }
 
 TEST(ParseDateListTest, AnnasLineGivesTheEntry)
 {
     const DateList list = ParseDateList("14.03.1976 Anna wird # alt\n", 0);
-    ASSERT_EQ(list.entries.size(), 1u);
-    const Entry &anna = list.entries.front();
-    EXPECT_EQ(anna.date.tm_mday, 14);
-    EXPECT_EQ(anna.date.tm_mon, 2);
-    EXPECT_EQ(anna.date.tm_year, 76);
-    EXPECT_EQ(anna.date.tm_yday, 73);
-    EXPECT_EQ(anna.nameText, "Anna wird ");
-    EXPECT_EQ(anna.suffixText, " alt");
-    EXPECT_EQ(anna.lineNumber, 1);
-    EXPECT_TRUE(list.badLines.empty());
+    ASSERT_EQ(list.size(), 1u);
+    const tm anna = list.Date(0);
+    EXPECT_EQ(anna.tm_mday, 14);
+    EXPECT_EQ(anna.tm_mon, 2);
+    EXPECT_EQ(anna.tm_year, 76);
+    EXPECT_EQ(anna.tm_yday, 73);
+    EXPECT_EQ(list.NameText(0), "Anna wird ");
+    EXPECT_EQ(list.SuffixText(0), " alt");
+    EXPECT_EQ(list.BadLineCount(), 0u);
 }
 
 TEST(ParseDateListTest, CrLfAndLfGiveTheSameEntries)
@@ -160,13 +159,34 @@ TEST(ParseDateListTest, BadLinesAreKeptWithTheirNumbersAndTheRestIsRead)
                                         "29.02.1980 Jörg\n",
                                         0);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Anna|", "Jörg|"}));
-    ASSERT_EQ(list.badLines.size(), 6u);
-    EXPECT_EQ(list.badLines[0].lineNumber, 2);
-    EXPECT_EQ(list.badLines[0].text, "");
-    EXPECT_EQ(list.badLines[1].lineNumber, 3);
-    EXPECT_EQ(list.badLines[1].text, "kein Datum");
-    EXPECT_EQ(list.badLines[5].lineNumber, 7);
-    EXPECT_EQ(list.entries[1].lineNumber, 8);
+    ASSERT_EQ(list.BadLineCount(), 6u);
+    ASSERT_EQ(list.BadLines().size(), 6u);
+    EXPECT_EQ(list.BadLines()[0].lineNumber, 2);
+    EXPECT_EQ(list.BadLines()[0].text, "");
+    EXPECT_EQ(list.BadLines()[1].lineNumber, 3);
+    EXPECT_EQ(list.BadLines()[1].text, "kein Datum");
+    EXPECT_EQ(list.BadLines()[5].lineNumber, 7);
+}
+
+TEST(ParseDateListTest, PiecesOfAnySizeGiveTheSameList)
+{
+    const std::string content = "\xEF\xBB\xBF"
+                                "14.03.1976 Anna wird # alt\r\n\nkein Datum\r\n"
+                                "29.02.1980 J\xC3\xB6rg # \xC3\xA4lter\n10.05.2000 Meier";
+    const DateList whole = ParseDateList(QByteArrayView(content.data(), content.size()), 0);
+    ASSERT_EQ(Names(whole),
+              (std::vector<std::string>{"Anna wird | alt", "Jörg | älter", "Meier|"}));
+    for (std::size_t piece = 1; piece <= 8; ++piece) {
+        DateListReader reader(0);
+        for (std::size_t at = 0; at < content.size(); at += piece)
+            reader.Feed(QByteArrayView(
+                content.data() + at, static_cast<qsizetype>(std::min(piece, content.size() - at))));
+        const DateList list = reader.Finish();
+        EXPECT_EQ(Names(list), Names(whole)) << "pieces of " << piece;
+        ASSERT_EQ(list.BadLineCount(), 2u) << "pieces of " << piece;
+        EXPECT_EQ(list.BadLines()[1].lineNumber, 3);
+        EXPECT_EQ(list.BadLines()[1].text, "kein Datum");
+    }
 }
 
 TEST(ParseDateListTest, ByteOrderMarkIsSkipped)
@@ -175,24 +195,22 @@ TEST(ParseDateListTest, ByteOrderMarkIsSkipped)
                                         "14.03.1976 Anna\n",
                                         0);
     EXPECT_EQ(Names(list), std::vector<std::string>{"Anna|"});
-    EXPECT_TRUE(list.badLines.empty());
+    EXPECT_EQ(list.BadLineCount(), 0u);
 }
 
 TEST(ParseDateListTest, LongLineIsOneEntryWithItsWholeText)
 {
     const std::string name(109, 'n');
     const DateList list = ParseDateList("14.03.1976 " + name + "#end\n", 0);
-    ASSERT_EQ(list.entries.size(), 1u);
-    EXPECT_EQ(list.entries[0].nameText, name);
-    EXPECT_EQ(list.entries[0].suffixText, "end");
-    EXPECT_TRUE(list.badLines.empty());
+    EXPECT_EQ(Names(list), std::vector<std::string>{name + "|end"});
+    EXPECT_EQ(list.BadLineCount(), 0u);
 }
 
 TEST(ParseDateListTest, EmptyContentGivesNothing)
 {
     const DateList list = ParseDateList("", 0);
-    EXPECT_TRUE(list.entries.empty());
-    EXPECT_TRUE(list.badLines.empty());
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.BadLineCount(), 0u);
 }
 
 TEST(ParseDateListTest, BinaryGarbageGivesBadLinesOnly)
@@ -201,13 +219,13 @@ TEST(ParseDateListTest, BinaryGarbageGivesBadLinesOnly)
     for (int i = 0; i < 4096; ++i)
         garbage += static_cast<char>((i * 7919) % 256);
     const DateList list = ParseDateList(QByteArrayView(garbage.data(), garbage.size()), 0);
-    EXPECT_TRUE(list.entries.empty());
-    EXPECT_FALSE(list.badLines.empty());
+    EXPECT_TRUE(list.empty());
+    EXPECT_GT(list.BadLineCount(), 0u);
     const std::string nuls(100, '\0');
     const DateList nulList = ParseDateList(QByteArrayView(nuls.data(), nuls.size()), 1);
-    EXPECT_TRUE(nulList.entries.empty());
-    ASSERT_EQ(nulList.badLines.size(), 1u);
-    EXPECT_EQ(nulList.badLines[0].text.size(), 100u);
+    EXPECT_TRUE(nulList.empty());
+    ASSERT_EQ(nulList.BadLines().size(), 1u);
+    EXPECT_EQ(nulList.BadLines()[0].text.size(), 100u);
 }
 
 struct EncodingCase {
@@ -260,8 +278,8 @@ TEST_F(DateListFileTest, EmptyFileIsAnEmptyList)
 {
     const auto list = ReadDateListFile(Write("empty.txt", ""), 0);
     ASSERT_TRUE(list);
-    EXPECT_TRUE(list->entries.empty());
-    EXPECT_TRUE(list->badLines.empty());
+    EXPECT_TRUE(list->empty());
+    EXPECT_EQ(list->BadLineCount(), 0u);
 }
 
 TEST_F(DateListFileTest, WhatIsNoReadableFileCannotBeOpened)
@@ -291,15 +309,16 @@ TEST_F(DateListFileTest, LargeFilesAreReadWhole)
     const qsizetype pairs = big.size() / line.size();
     const auto list = ReadDateListFile(Write("big.txt", big), 0);
     ASSERT_TRUE(list);
-    EXPECT_EQ(static_cast<qsizetype>(list->entries.size()), pairs);
-    EXPECT_EQ(static_cast<qsizetype>(list->badLines.size()), pairs);
-    EXPECT_EQ(list->badLines.back().lineNumber, 2 * pairs);
+    EXPECT_EQ(static_cast<qsizetype>(list->size()), pairs);
+    EXPECT_EQ(static_cast<qsizetype>(list->BadLineCount()), pairs);
+    ASSERT_EQ(list->BadLines().size(), DateList::kBadLinesKept); // the first ones, with text
+    EXPECT_EQ(list->BadLines().back().lineNumber, 2 * static_cast<int>(DateList::kBadLinesKept));
 
     const QByteArray longLine = "14.03.1976 " + QByteArray(1024 * 1024, 'x') + "# alt";
     const auto one = ReadDateListFile(Write("long.txt", longLine), 0);
     ASSERT_TRUE(one);
-    ASSERT_EQ(one->entries.size(), 1u);
-    EXPECT_EQ(one->entries[0].nameText.size(), 1024u * 1024u);
+    ASSERT_EQ(one->size(), 1u);
+    EXPECT_EQ(one->NameText(0).size(), 1024u * 1024u);
 }
 
 } // namespace

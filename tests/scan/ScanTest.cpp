@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,13 +14,22 @@ namespace {
 using namespace std::chrono;
 
 struct Recorder : ScanSink {
-    void DayStarted(const tm &day, bool isToday) override
+    explicit Recorder(DateList entries)
+        : list(std::move(entries))
+    {
+    }
+
+    void DayStarted(sys_days day, bool isToday) override
     {
         days.push_back(DateText(day));
         if (isToday)
             todays.push_back(DateText(day));
     }
-    void RowFound(const ResultRow &row) override { rows.push_back(row); }
+    void RowsFound(std::span<const ScanHit> hits) override
+    {
+        for (const ScanHit &hit : hits)
+            rows.push_back(MakeResultRow(list, hit));
+    }
 
     std::vector<std::string> Lines() const
     {
@@ -31,6 +41,7 @@ struct Recorder : ScanSink {
         return lines;
     }
 
+    DateList list;
     std::vector<std::string> days;
     std::vector<std::string> todays;
     std::vector<ResultRow> rows;
@@ -38,9 +49,8 @@ struct Recorder : ScanSink {
 
 Recorder Scan(const std::string &file, year_month_day today, int back, int ahead)
 {
-    const DateList list = ParseDateList(QByteArrayView(file.data(), file.size()), 0);
-    Recorder recorder;
-    RunWindowScan(MakeScanWindow(today, back, ahead), list.entries, recorder);
+    Recorder recorder(ParseDateList(QByteArrayView(file.data(), file.size()), 0));
+    RunWindowScan(MakeScanWindow(today, back, ahead), recorder.list, recorder);
     return recorder;
 }
 
@@ -128,18 +138,18 @@ TEST(ScanRowsTest, YearJubileeTakesPrecedenceOverOtherUnits)
     EXPECT_EQ(r.Lines(), std::vector<std::string>{"14.03.2026 HJ X 1 Jahr!"});
 }
 
-// The plan must find exactly the rows the chain finds over every pair of day and entry.
-TEST(ScanPlanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
+// The scan must find exactly the rows the chain finds over every pair of day and entry.
+TEST(ScanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
 {
     std::mt19937 random(314159);
     std::uniform_int_distribution<int> anyDay(-200000, 40000);
     std::uniform_int_distribution<int> nearDay(18000, 24000);
-    std::vector<Entry> entries;
+    DateList entries;
     const auto addEntry = [&](sys_days serial) {
-        Entry e;
-        e.date = ScannedDay(serial);
-        e.nameText = "E" + std::to_string(entries.size()) + " ";
-        entries.push_back(e);
+        const year_month_day date{serial};
+        entries.Add(static_cast<int>(unsigned{date.day()}),
+                    static_cast<int>(unsigned{date.month()}), static_cast<int>(date.year()),
+                    "E" + std::to_string(entries.size()) + " ", "");
     };
     for (int i = 0; i < 150; ++i)
         addEntry(sys_days{days{anyDay(random)}});
@@ -157,14 +167,15 @@ TEST(ScanPlanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
          {Window{2026y / March / 14, 2, 7}, Window{2026y / January / 1, 400, 400},
           Window{2020y / July / 9, 0, 0}, Window{2026y / March / 14, 3652, 13149}}) {
         const ScanWindow window = MakeScanWindow(w.today, w.back, w.ahead);
-        Recorder recorder;
-        RunWindowScan(window, entries, recorder);
+        Recorder recorder(entries);
+        RunWindowScan(window, recorder.list, recorder);
 
         std::vector<std::string> expected;
         for (sys_days d = window.first; d <= window.last; d += days{1}) {
             const tm day = ScannedDay(d);
-            for (const Entry &e : entries) {
-                const Jubilee hit = CheckJubilee(day, e.date, e.nameText, e.suffixText);
+            for (std::size_t e = 0; e < entries.size(); ++e) {
+                const Jubilee hit =
+                    CheckJubilee(day, entries.Date(e), entries.NameText(e), entries.SuffixText(e));
                 if (hit)
                     expected.push_back(DateText(day) + " " + (d == window.today ? "H" : "-") +
                                        (hit.yearJubilee ? "J" : "-") + " " + hit.message);
@@ -181,12 +192,20 @@ TEST(BadLineReportTest, OneLineNamesFileLineAndText)
     EXPECT_EQ(OpenFailureMessage("/x y/Jubiläen.txt"), "Fehler beim Öffnen von /x y/Jubiläen.txt");
 }
 
+DateList WithBadLines(const std::vector<BadLine> &bad)
+{
+    DateList list;
+    for (const BadLine &line : bad)
+        list.AddBadLine(line.lineNumber, line.text);
+    return list;
+}
+
 TEST(BadLineReportTest, MessageListsTheFirstTenAndCountsTheRest)
 {
     std::vector<BadLine> bad;
     for (int i = 1; i <= 15; ++i)
         bad.push_back({i * 2, "Zeile" + std::to_string(i)});
-    const std::string message = BadLinesMessage("F.txt", bad);
+    const std::string message = BadLinesMessage("F.txt", WithBadLines(bad));
     EXPECT_EQ(message.rfind("Fehler in Datei F.txt:", 0), 0u);
     EXPECT_NE(message.find("\nZeile 2: Zeile1"), std::string::npos);
     EXPECT_NE(message.find("\nZeile 20: Zeile10"), std::string::npos);
@@ -194,16 +213,17 @@ TEST(BadLineReportTest, MessageListsTheFirstTenAndCountsTheRest)
     EXPECT_NE(message.find("und 5 weitere fehlerhafte Zeilen."), std::string::npos);
 
     bad.resize(11);
-    EXPECT_NE(BadLinesMessage("F.txt", bad).find("und 1 weitere fehlerhafte Zeile."),
+    EXPECT_NE(BadLinesMessage("F.txt", WithBadLines(bad)).find("und 1 weitere fehlerhafte Zeile."),
               std::string::npos);
     bad.resize(1);
-    EXPECT_EQ(BadLinesMessage("F.txt", bad), "Fehler in Datei F.txt:\nZeile 2: Zeile1");
+    EXPECT_EQ(BadLinesMessage("F.txt", WithBadLines(bad)),
+              "Fehler in Datei F.txt:\nZeile 2: Zeile1");
 }
 
 TEST(BadLineReportTest, MessageShortensHugeLinesWithoutSplittingCharacters)
 {
     const std::string text = std::string(79, 'x') + "äöü";
-    const std::string message = BadLinesMessage("F", {{1, text}});
+    const std::string message = BadLinesMessage("F", WithBadLines({{1, text}}));
     EXPECT_EQ(message, "Fehler in Datei F:\nZeile 1: " + std::string(79, 'x') + "ä…");
 }
 

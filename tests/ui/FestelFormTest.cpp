@@ -4,8 +4,10 @@
 #include "Recorders.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -13,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -263,6 +266,47 @@ TEST_F(FestelFormTest, ClickingALongMessageKeepsTheDatesInSight)
     const QRect message = form.m_grid->visualRect(form.m_grid->model()->index(0, 1));
     QTest::mouseClick(form.m_grid->viewport(), Qt::LeftButton, {}, message.center());
     EXPECT_EQ(form.m_grid->horizontalScrollBar()->value(), 0);
+}
+
+TEST_F(FestelFormTest, ShowsTodaysFirstRowSelectedAndCopiesSelectedRows)
+{
+    List("13.03.1976 Anna wird # alt\n14.03.2000 Bert wird # alt\n14.03.1990 Cem wird # alt\n");
+    CFestelForm &form = Form();
+    form.show();
+    form.RunScan();
+    const QModelIndexList selected = form.m_grid->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0].row(), 1); // Bert, the first of today's two rows
+    form.m_grid->selectionModel()->select(form.m_grid->model()->index(2, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(form.m_grid, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              "14.03.2026\tBert wird 26 Jahre alt!\n14.03.2026\tCem wird 36 Jahre alt!\n");
+}
+
+TEST_F(FestelFormTest, OnlyAMessageWiderThanItsColumnHasATooltip)
+{
+    List("14.03.2000 Kurz #\n14.03.1976 Anna wird # alt und hat einen sehr, sehr, sehr langen "
+         "Text, der nicht in die Spalte passt\n");
+    CFestelForm &form = Form();
+    form.show();
+    form.RunScan();
+    const auto tooltipOver = [&form](int row) {
+        const QRect cell = form.m_grid->visualRect(form.m_grid->model()->index(row, 1));
+        QHelpEvent help(QEvent::ToolTip, cell.center(),
+                        form.m_grid->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(form.m_grid->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tooltipOver(0), "");
+    EXPECT_TRUE(tooltipOver(1).endsWith("nicht in die Spalte passt!"));
+}
+
+TEST(MidnightTest, AnOpenWindowScansAgainJustAfterMidnight)
+{
+    const QDate day(2026, 12, 7);
+    EXPECT_EQ(MsecsToNextDay(QDateTime(day, QTime(23, 59, 59))), 2000);
+    EXPECT_EQ(MsecsToNextDay(QDateTime(day, QTime(0, 0, 0))), 24 * 3600 * 1000 + 1000);
 }
 
 } // namespace

@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""Measures `festmark --list` over the longest window (3652 days back, 13149 ahead) against
+the direct-enumeration baseline (tools/bench/DirectList.cpp) in the same run: CPU seconds
+(user + system, median of the runs) and peak memory of each, their ratio, and whether both
+print the same bytes.
+
+Usage: tools/bench-list.py [--entries N] [--runs R] [--festmark PATH] [--no-baseline]
+Build first (tools/build.sh); the binaries are taken from build/ unless given."""
+import argparse
+import filecmp
+import os
+import random
+import statistics
+import subprocess
+import sys
+import tempfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.environ.get("FESTMARK_BUILD_DIR", os.path.join(ROOT, "build"))
+
+
+def write_list(path, entries):
+    rng = random.Random(42)
+    lengths = [31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31]
+    with open(path, "w", encoding="utf-8") as out:
+        for i in range(1, entries + 1):
+            y = 1900 + rng.randrange(126)
+            m = 1 + rng.randrange(12)
+            d = 1 + rng.randrange(lengths[m - 1])
+            out.write(f"{d:02d}.{m:02d}.{y:04d} Person {i} wird # alt\n")
+
+
+def measure(command, env):
+    """CPU seconds and peak resident kilobytes of one run, from /usr/bin/time (a small
+    parent, so that the peak is the program's own); its output goes nowhere."""
+    with tempfile.NamedTemporaryFile("r") as report:
+        subprocess.run(["/usr/bin/time", "-o", report.name, "-f", "%U %S %M"] + command,
+                       stdout=subprocess.DEVNULL, env=env, check=True)
+        user, system, peak = report.read().split()[-3:]
+    return float(user) + float(system), int(peak)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--entries", type=int, default=10000)
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--festmark", default=os.path.join(BUILD, "app", "festmark"))
+    parser.add_argument("--direct", default=os.path.join(BUILD, "tools", "bench",
+                                                         "festmark_bench_direct"))
+    parser.add_argument("--no-baseline", action="store_true")
+    args = parser.parse_args()
+
+    work = tempfile.mkdtemp()
+    env = dict(os.environ, XDG_CONFIG_HOME=work, HOME=work)
+    dates = os.path.join(work, "list.txt")
+    write_list(dates, args.entries)
+    festmark = [args.festmark, "--list", "--file", dates, "--back", "3652", "--ahead", "13149",
+                "--date", "07.12.2026"]
+    direct = [args.direct, dates, "3652", "13149", "2026-12-07"]
+
+    with open(os.path.join(work, "festmark.out"), "wb") as out:
+        subprocess.run(festmark, env=env, stdout=out, check=True)
+    with open(os.path.join(work, "festmark.out"), "rb") as out:
+        lines = sum(chunk.count(b"\n") for chunk in iter(lambda: out.read(1 << 20), b"")) - 1
+    print(f"entries: {args.entries}, days: 16802, rows: {lines}")
+    if not args.no_baseline:
+        with open(os.path.join(work, "direct.out"), "wb") as out:
+            subprocess.run(direct, stdout=out, check=True)
+        same = filecmp.cmp(os.path.join(work, "festmark.out"), os.path.join(work, "direct.out"),
+                           shallow=False)
+        print(f"same bytes as the baseline: {'yes' if same else 'NO'}")
+
+    results = {"festmark": [], "baseline": []}
+    for _ in range(args.runs):  # interleaved, so that the machine's load falls on both
+        results["festmark"].append(measure(festmark, env))
+        if not args.no_baseline:
+            results["baseline"].append(measure(direct, env))
+    for name, runs in results.items():
+        if runs:
+            cpu = statistics.median(r[0] for r in runs)
+            peak = max(r[1] for r in runs) / 1024
+            print(f"{name:9s} cpu {cpu:7.3f} s (median of {len(runs)}), peak {peak:6.1f} MB")
+    if results["baseline"]:
+        ratio = (statistics.median(r[0] for r in results["festmark"]) /
+                 statistics.median(r[0] for r in results["baseline"]))
+        print(f"ratio festmark / baseline: {ratio:.2f}")
+
+
+if __name__ == "__main__":
+    main()

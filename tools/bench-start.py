@@ -1,0 +1,175 @@
+#!/usr/bin/env python3
+"""Measures start-up and the window's largest scan against bare Qt programs, in one run:
+  list   `festmark --list` on a two-line file against a bare Qt Core program (CPU and wall);
+  window the window painted with the results of a 10-entry list against a bare Qt Widgets
+         window (CPU until the program is idle, under Xvfb with openbox);
+  scan   the window's scan of 10,000 entries over the longest window (CPU until idle, peak
+         memory) against `festmark --list` over the same list.
+Prints medians and ratios. Usage: tools/bench-start.py [--runs R] [--festmark PATH] [what...]
+Needs Xvfb, openbox and xdotool (tools/install-deps.sh); build first (tools/build.sh)."""
+import argparse
+import os
+import random
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.environ.get("FESTMARK_BUILD_DIR", os.path.join(ROOT, "build"))
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_of(pid):
+    """User plus system seconds the live process has used so far."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def peak_of(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) / 1024
+    return 0.0
+
+
+def write_list(path, entries):
+    rng = random.Random(42)
+    lengths = [31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31]
+    with open(path, "w", encoding="utf-8") as out:
+        for i in range(1, entries + 1):
+            y = 1900 + rng.randrange(126)
+            m = 1 + rng.randrange(12)
+            d = 1 + rng.randrange(lengths[m - 1])
+            out.write(f"{d:02d}.{m:02d}.{y:04d} Person {i} wird # alt\n")
+
+
+def run_to_end(command, env):
+    """CPU and wall seconds of a program that ends by itself."""
+    start = time.monotonic()
+    process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    if status != 0:
+        sys.exit(f"{command[0]} failed with status {status}")
+    return usage.ru_utime + usage.ru_stime, time.monotonic() - start
+
+
+def run_until_idle(command, env, title):
+    """CPU seconds and peak MB of a window program from its start until its window stands
+    and it has been idle for 0.3 s; then it is sent SIGTERM."""
+    process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", title],
+                   env=env, stdout=subprocess.DEVNULL, timeout=60, check=True)
+    last, still = cpu_of(process.pid), 0
+    while still < 3:
+        time.sleep(0.1)
+        now = cpu_of(process.pid)
+        still = still + 1 if now == last else 0
+        last = now
+    peak = peak_of(process.pid)
+    os.kill(process.pid, signal.SIGTERM)
+    _, _, usage = os.wait4(process.pid, 0)
+    return usage.ru_utime + usage.ru_stime, peak
+
+
+def report(name, samples, unit="cpu"):
+    value = statistics.median(s[0] for s in samples)
+    extra = ""
+    if unit == "cpu+peak":
+        extra = f", peak {max(s[1] for s in samples):6.1f} MB"
+    elif unit == "cpu+wall":
+        extra = f", wall {statistics.median(s[1] for s in samples) * 1000:7.1f} ms"
+    print(f"  {name:28s} cpu {value * 1000:8.1f} ms{extra}")
+    return value
+
+
+class Desktop:
+    def __enter__(self):
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24",
+                                      "-nolisten", "tcp"], stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL)
+        self.display = ":" + self.xvfb.stdout.readline().decode().strip()
+        env = dict(os.environ, DISPLAY=self.display)
+        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(1)
+        return self
+
+    def __exit__(self, *exc):
+        for process in (self.wm, self.xvfb):
+            process.terminate()
+            process.wait()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--runs", type=int, default=10)
+    parser.add_argument("--festmark", default=os.path.join(BUILD, "app", "festmark"))
+    parser.add_argument("what", nargs="*", default=["list", "window", "scan"])
+    args = parser.parse_args()
+    bench = os.path.join(BUILD, "tools", "bench")
+
+    work = tempfile.mkdtemp()
+    os.makedirs(os.path.join(work, "Orvanta"))
+    runtime = os.path.join(work, "runtime")
+    os.makedirs(runtime, mode=0o700)
+    env = dict(os.environ, XDG_CONFIG_HOME=work, HOME=work, XDG_RUNTIME_DIR=runtime)
+    env.pop("QT_QPA_PLATFORM", None)
+
+    def settings(dates, back, ahead):
+        with open(os.path.join(work, "Orvanta", "Festmark.conf"), "w") as conf:
+            conf.write(f"[Settings]\nFilePath={dates}\nStartday={back}\nStopday={ahead}\n"
+                       "auto=0\n")
+
+    small = os.path.join(work, "small.txt")
+    write_list(small, 10)
+    tiny = os.path.join(work, "tiny.txt")
+    write_list(tiny, 2)
+
+    if "list" in args.what:
+        print(f"list mode on a two-line file ({args.runs} runs each):")
+        mine, bare = [], []
+        for _ in range(args.runs):
+            mine.append(run_to_end([args.festmark, "--list", "--file", tiny], env))
+            bare.append(run_to_end([os.path.join(bench, "festmark_bench_bare_core")], env))
+        a = report("festmark --list", mine, "cpu+wall")
+        b = report("bare Qt Core program", bare, "cpu+wall")
+        print(f"  ratio: {a / b:.2f}")
+
+    if "window" in args.what or "scan" in args.what:
+        with Desktop() as desktop:
+            genv = dict(env, DISPLAY=desktop.display)
+            if "window" in args.what:
+                print(f"window with a 10-entry list, until idle ({args.runs} runs each):")
+                settings(small, 2, 7)
+                mine, bare = [], []
+                for _ in range(args.runs):
+                    mine.append(run_until_idle([args.festmark], genv, "^Festmark 4"))
+                    bare.append(run_until_idle([os.path.join(bench,
+                                                             "festmark_bench_bare_widgets")],
+                                               genv, "^Bare Qt$"))
+                a = report("festmark window", mine)
+                b = report("bare Qt Widgets window", bare)
+                print(f"  ratio: {a / b:.2f}")
+            if "scan" in args.what:
+                runs = max(1, args.runs // 3)
+                print(f"largest scan, 10,000 entries over 16,802 days ({runs} runs each):")
+                big = os.path.join(work, "big.txt")
+                write_list(big, 10000)
+                settings(big, 3652, 13149)
+                mine, listed = [], []
+                for _ in range(runs):
+                    mine.append(run_until_idle([args.festmark], genv, "^Festmark 4"))
+                    listed.append(run_to_end([args.festmark, "--list"], env))
+                a = report("festmark window", mine, "cpu+peak")
+                b = report("festmark --list", listed)
+                print(f"  ratio: {a / b:.2f}")
+
+
+if __name__ == "__main__":
+    main()
