@@ -127,13 +127,13 @@ int RunWindow(int &argc, char **argv)
     g_heldMessages = nullptr;
 
     // Desktops match the running window to its desktop entry by this name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("festmark"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.orvanta.festmark"));
     QApplication::setQuitOnLastWindowClosed(false);
     InstallGermanTranslations();
 
     MessageBoxService boxes;
-    QtSoundService sounds;
-    CFestmarkApp festmark(boxes, sounds);
+    const std::unique_ptr<SoundService> sounds = CreateSoundService();
+    CFestmarkApp festmark(boxes, *sounds);
     // The end of the desktop session takes the same way out; the autostart entry brings the
     // program back, so the session need not restart it.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &festmark,

@@ -217,11 +217,15 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
         WriteLine(out, RangeCaption(window));
 
         const std::string path = QDir::toNativeSeparators(settings.filePath).toStdString();
-        const std::optional<DateList> list = ReadDateListFile(settings.filePath, settings.oemFile);
+        OpenError error = OpenError::None;
+        const std::optional<DateList> list =
+            ReadDateListFile(settings.filePath, settings.oemFile, &error);
         if (!list) {
-            WriteLine(err, OpenFailureMessage(path));
+            WriteLine(err, OpenFailureMessage(path, error));
             return kExitCannotOpen;
         }
+        if (!list->MissingCodePage().empty())
+            WriteLine(err, MissingCodePageMessage(list->MissingCodePage()));
         for (const BadLine &bad : list->BadLines())
             WriteLine(err, Printable(BadLineReport(path, bad)));
         if (const std::size_t more = list->BadLineCount() - list->BadLines().size(); more > 0)
@@ -234,7 +238,7 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
             printable = list->Printable();
         const DateList &shown = printable ? *printable : *list;
         {
-            ListSink sink(shown, out, IsTerminal(out));
+            ListSink sink(shown, out, ShowsColourCodes(out));
             RunWindowScan(window, shown, sink);
         }
         std::fflush(out);

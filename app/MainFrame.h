@@ -6,7 +6,8 @@ class CFestelForm;
 class MessageBoxService;
 class SoundService;
 
-// The one window: a fixed-size frame titled "Festmark 4.1", with its menu, around the form.
+// The one window: a fixed-size frame titled with the name and version, with its menu, around
+// the form.
 // Closing it (close box, Alt+F4, "Beenden") only asks the application to end; the
 // application then ends the program its one way.
 class CMainFrame : public QMainWindow {

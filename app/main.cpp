@@ -1,3 +1,4 @@
+#include "Console.h"
 #include "ListMode.h"
 #include "Strings.h"
 #include "Translations.h"
@@ -31,6 +32,7 @@ int main(int argc, char *argv[])
     // Arguments are for the terminal (help, version, the list, or a usage error), and none
     // of them needs a display; the window takes none.
     if (argc > 1) {
+        PrepareConsole();
         QCoreApplication app(argc, argv);
         InstallGermanTranslations();
         return RunCommandLine(QCoreApplication::arguments(),

@@ -9,23 +9,39 @@
 
 namespace {
 
-// Exec= quoting of the Desktop Entry Specification: the path in double quotes, with ", `, $
-// and \ escaped by a backslash, that backslash itself escaped once more for the string value,
-// and % doubled so that it is no field code.
+// A value of the Desktop Entry Specification's string type: backslash, newline, tab and
+// carriage return escaped, so that no value can start a line of its own.
+[[maybe_unused]] QString EscapedValue(const QString &value)
+{
+    QString escaped;
+    for (const QChar c : value) {
+        if (c == '\\')
+            escaped += QLatin1String("\\\\");
+        else if (c == '\n')
+            escaped += QLatin1String("\\n");
+        else if (c == '\t')
+            escaped += QLatin1String("\\t");
+        else if (c == '\r')
+            escaped += QLatin1String("\\r");
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+// Exec= quoting: the path in double quotes with ", `, $ and \ escaped by a backslash and %
+// doubled (no field code), then escaped as any string value.
 [[maybe_unused]] QString QuotedExec(const QString &path)
 {
     QString quoted;
     for (const QChar c : path) {
-        if (c == '\\')
-            quoted += QLatin1String("\\\\\\\\");
-        else if (c == '"' || c == '`' || c == '$')
-            quoted += QLatin1String("\\\\") + c;
-        else if (c == '%')
-            quoted += QLatin1String("%%");
-        else
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += QLatin1Char('\\');
+        quoted += c;
+        if (c == '%')
             quoted += c;
     }
-    return '"' + quoted + '"';
+    return EscapedValue('"' + quoted + '"');
 }
 
 } // namespace
@@ -56,9 +72,10 @@ void WriteAutostartEntry(bool enabled, const QString &exePath)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return;
+    // TryExec: once the program is gone, the entry does nothing.
     const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Festmark\n"
-                                         "Exec=%1\n")
-                              .arg(QuotedExec(exePath));
+                                         "TryExec=%1\nExec=%2\n")
+                              .arg(EscapedValue(exePath), QuotedExec(exePath));
     file.write(entry.toUtf8());
     file.commit();
 #endif

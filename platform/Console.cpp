@@ -2,15 +2,60 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
 
+#ifdef _WIN32
+namespace {
+
+// Reopens a standard stream on the console unless it was redirected to a file or a pipe.
+void AttachStream(DWORD handle, std::FILE *stream)
+{
+    const HANDLE current = GetStdHandle(handle);
+    if (current != nullptr && current != INVALID_HANDLE_VALUE &&
+        GetFileType(current) != FILE_TYPE_UNKNOWN)
+        return; // redirected: keep it
+    std::FILE *reopened = nullptr;
+    freopen_s(&reopened, "CONOUT$", "w", stream);
+}
+
+} // namespace
+
+void PrepareConsole()
+{
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        AttachStream(STD_OUTPUT_HANDLE, stdout);
+        AttachStream(STD_ERROR_HANDLE, stderr);
+    }
+    SetConsoleOutputCP(CP_UTF8);
+}
+
 bool IsTerminal(std::FILE *stream)
 {
-#ifdef _WIN32
     return _isatty(_fileno(stream)) != 0;
-#else
-    return isatty(fileno(stream)) != 0;
-#endif
 }
+
+bool ShowsColourCodes(std::FILE *stream)
+{
+    if (!IsTerminal(stream))
+        return false;
+    const HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return GetConsoleMode(console, &mode) &&
+           SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+#else
+void PrepareConsole() {}
+
+bool IsTerminal(std::FILE *stream)
+{
+    return isatty(fileno(stream)) != 0;
+}
+
+bool ShowsColourCodes(std::FILE *stream)
+{
+    return IsTerminal(stream);
+}
+#endif

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <map>
 #include <memory>
-
-class QSoundEffect;
 
 // The program's two wave sounds, played asynchronously and looping until replaced or
 // stopped. Handed to their users as an interface, so that tests can record instead of play.
@@ -14,20 +11,8 @@ public:
     virtual void StopAll() = 0;
 };
 
-// Through Qt Multimedia. Without an audio device or sound server the effects fail quietly
-// and the program stays silent.
-class QtSoundService : public SoundService {
-public:
-    QtSoundService();
-    ~QtSoundService() override;
-
-    void PlayLooping(int id) override;
-    void StopAll() override;
-
-    const QSoundEffect *Current() const { return m_current; } // null when silent
-
-private:
-    // One effect per sound, loaded on its first play and kept, so that a replay is instant.
-    std::map<int, std::unique_ptr<QSoundEffect>> m_effects;
-    QSoundEffect *m_current = nullptr;
-};
+// The platform's own player: libcanberra on Linux (through PulseAudio, PipeWire or ALSA),
+// PlaySound on Windows. The waves come from the program's resources (":/sounds/<id>.wav").
+// Without a sound server or device it stays silent, says nothing and waits for nothing; it
+// connects only when a sound is first played.
+std::unique_ptr<SoundService> CreateSoundService();

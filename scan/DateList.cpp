@@ -125,8 +125,10 @@ void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::stri
 // Opening a converter costs far more than decoding a line, so a file's lines share them.
 class LineDecoder {
 public:
-    explicit LineDecoder(int oemFile)
+    LineDecoder(int oemFile, const CodePages &pages)
         : m_oem(oemFile != 0)
+        , m_windows1252(Open(pages.ansi))
+        , m_cp850(Open(pages.oem))
     {
     }
 
@@ -139,27 +141,54 @@ public:
         }
         QString text;
         if (m_oem) {
-            text = m_cp850.decode(bytes);
+            text = Use(m_cp850).decode(bytes);
         } else {
             // Files written on Linux are UTF-8, files from Windows are Windows-1252.
             m_utf8.resetState();
             text = m_utf8.decode(bytes);
             if (m_utf8.hasError())
-                text = m_windows1252.decode(bytes);
+                text = Use(m_windows1252).decode(bytes);
         }
         const QByteArray utf8Text = text.toUtf8();
         line.assign(utf8Text.constData(), static_cast<std::size_t>(utf8Text.size()));
     }
 
+    const std::string &MissingCodePage() const noexcept { return m_missing; }
+
 private:
+    struct CodePage {
+        std::string name;
+        QStringDecoder decoder;
+    };
+
+    static CodePage Open(const char *name)
+    {
+        return {name, QStringDecoder(name, QStringConverter::Flag::Stateless)};
+    }
+
+    // A Qt built without ICU lacks these code pages: Latin-1 then keeps the text readable
+    // (its letters are the same, its punctuation and box characters differ), and the user is
+    // told once.
+    QStringDecoder &Use(CodePage &page)
+    {
+        if (!page.decoder.isValid()) {
+            if (m_missing.empty())
+                m_missing = page.name;
+            page.decoder =
+                QStringDecoder(QStringConverter::Latin1, QStringConverter::Flag::Stateless);
+        }
+        return page.decoder;
+    }
+
     bool m_oem;
     QStringDecoder m_utf8{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
-    QStringDecoder m_windows1252{"windows-1252", QStringConverter::Flag::Stateless};
-    QStringDecoder m_cp850{"IBM850", QStringConverter::Flag::Stateless};
+    CodePage m_windows1252;
+    CodePage m_cp850;
+    std::string m_missing;
 };
 
-DateListReader::DateListReader(int oemFile)
-    : m_decoder(std::make_unique<LineDecoder>(oemFile))
+DateListReader::DateListReader(int oemFile, const CodePages &pages)
+    : m_decoder(std::make_unique<LineDecoder>(oemFile, pages))
 {
 }
 
@@ -200,6 +229,7 @@ DateList DateListReader::Finish()
     if (!m_pending.isEmpty())
         TakeLine(QByteArrayView(m_pending)); // the last line may lack its line break
     m_pending.clear();
+    m_list.SetMissingCodePage(m_decoder->MissingCodePage());
     return std::move(m_list);
 }
 
@@ -310,6 +340,7 @@ DateList DateList::Printable() const
     }
     printable.m_badLineCount = m_badLineCount;
     printable.m_badLines = m_badLines;
+    printable.m_missingCodePage = m_missingCodePage;
     return printable;
 }
 
@@ -341,7 +372,7 @@ void AppendPrintable(std::string &out, std::string_view text)
 std::string DecodeLine(QByteArrayView bytes, int oemFile)
 {
     std::string line;
-    LineDecoder(oemFile).Decode(bytes, line);
+    LineDecoder(oemFile, CodePages{}).Decode(bytes, line);
     return line;
 }
 
@@ -352,26 +383,63 @@ DateList ParseDateList(QByteArrayView content, int oemFile)
     return reader.Finish();
 }
 
-std::optional<DateList> ReadDateListFile(const QString &path, int oemFile)
+std::optional<DateList> ReadDateListFile(const QString &path, int oemFile, OpenError *error)
 {
+    const auto fail = [error](OpenError why) {
+        if (error != nullptr)
+            *error = why;
+        return std::nullopt;
+    };
     if (path.isEmpty())
-        return std::nullopt;
-    // Devices and pipes never end or block on open; only regular files are date lists.
+        return fail(OpenError::NoPath);
     const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxFileSize)
-        return std::nullopt;
+    if (!info.exists())
+        return fail(OpenError::NotFound);
+    if (info.isDir())
+        return fail(OpenError::Folder);
+    if (!info.isFile())
+        return fail(OpenError::NotAFile);
+    if (info.size() > kMaxFileSize)
+        return fail(OpenError::TooLarge);
+    if (!info.isReadable())
+        return fail(OpenError::NoPermission);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return fail(OpenError::ReadFailed);
     DateListReader reader(oemFile);
     QByteArray chunk(kChunkSize, Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(chunk.data(), kChunkSize);
         if (got < 0)
-            return std::nullopt;
+            return fail(OpenError::ReadFailed);
         if (got == 0)
             break;
         reader.Feed(QByteArrayView(chunk.constData(), got));
     }
+    if (error != nullptr)
+        *error = OpenError::None;
     return reader.Finish();
+}
+
+std::string OpenErrorText(OpenError error)
+{
+    switch (error) {
+    case OpenError::None:
+        return {};
+    case OpenError::NoPath:
+        return "kein Dateiname angegeben";
+    case OpenError::NotFound:
+        return "Datei nicht gefunden";
+    case OpenError::Folder:
+        return "das ist ein Ordner, keine Datei";
+    case OpenError::NotAFile:
+        return "keine gewöhnliche Datei";
+    case OpenError::TooLarge:
+        return "Datei zu groß (mehr als 1 GiB)";
+    case OpenError::NoPermission:
+        return "keine Berechtigung zum Lesen";
+    case OpenError::ReadFailed:
+        return "Lesefehler";
+    }
+    return {};
 }

@@ -41,6 +41,10 @@ public:
     std::size_t BadLineCount() const noexcept { return m_badLineCount; }
     const std::vector<BadLine> &BadLines() const noexcept { return m_badLines; }
 
+    // A code page the file needed and this Qt lacks (its lines were read as Latin-1).
+    const std::string &MissingCodePage() const noexcept { return m_missingCodePage; }
+    void SetMissingCodePage(std::string name) { m_missingCodePage = std::move(name); }
+
     // Building. The date must exist (see IsExistingDate).
     void Add(int day, int month, int year, std::string_view nameText, std::string_view suffixText);
     void AddBadLine(int lineNumber, std::string_view text);
@@ -64,6 +68,7 @@ private:
     std::string m_texts;
     std::size_t m_badLineCount = 0;
     std::vector<BadLine> m_badLines;
+    std::string m_missingCodePage;
 };
 
 // One line
@@ -79,10 +84,16 @@ void AppendPrintable(std::string &out, std::string_view text);
 
 // Takes a file in pieces of any size and turns each complete line into an entry or a bad
 // line, so that the file is never held whole. Lines end with LF or CR LF.
+// The code pages behind "ANSI" and "OEM", by their names in Qt.
+struct CodePages {
+    const char *ansi = "windows-1252";
+    const char *oem = "IBM850";
+};
+
 class LineDecoder;
 class DateListReader {
 public:
-    explicit DateListReader(int oemFile);
+    explicit DateListReader(int oemFile, const CodePages &pages = {});
     ~DateListReader();
 
     void Feed(QByteArrayView piece);
@@ -100,6 +111,20 @@ private:
     std::string m_line, m_name, m_suffix; // reused for every line
 };
 
-// A whole file
+// A whole file. Only regular files up to 1 GiB are date lists: a device or a pipe could block
+// or never end.
+enum class OpenError {
+    None,
+    NoPath,       // the path is empty
+    NotFound,     // nothing at the path
+    Folder,       // a folder
+    NotAFile,     // a device, a pipe, a socket
+    TooLarge,     // over 1 GiB
+    NoPermission, // not the user's to read
+    ReadFailed,   // opened, but reading failed
+};
 DateList ParseDateList(QByteArrayView content, int oemFile);
-std::optional<DateList> ReadDateListFile(const QString &path, int oemFile); // none: cannot open
+// None when the file cannot be read; then `error` (if given) says why.
+std::optional<DateList> ReadDateListFile(const QString &path, int oemFile,
+                                         OpenError *error = nullptr);
+std::string OpenErrorText(OpenError error); // German, e.g. "Datei nicht gefunden"

@@ -4,6 +4,9 @@
 #include "Jubilee.h"
 #include "RoundNumber.h"
 
+#include <QDate>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -34,15 +37,9 @@ int ScanWindow::DayCount() const noexcept
 
 year_month_day LocalToday()
 {
-    const std::time_t now = std::time(nullptr);
-    tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return year{local.tm_year + 1900} / month{static_cast<unsigned>(local.tm_mon + 1)} /
-           day{static_cast<unsigned>(local.tm_mday)};
+    const QDate today = QDate::currentDate();
+    return year{today.year()} / month{static_cast<unsigned>(today.month())} /
+           day{static_cast<unsigned>(today.day())};
 }
 
 ScanWindow MakeScanWindow(year_month_day today, int daysBack, int daysAhead)
@@ -228,9 +225,21 @@ ResultRow MakeResultRow(const DateList &list, const ScanHit &hit)
     return row;
 }
 
-std::string OpenFailureMessage(const std::string &path)
+std::string MissingCodePageMessage(const std::string &codePage)
 {
-    return "Fehler beim Öffnen von " + path;
+    return "Diese Qt-Bibliothek kennt die Codepage " + codePage +
+           " nicht: Umlaute und Sonderzeichen der Datei werden als Latin-1 gelesen und können "
+           "falsch erscheinen.";
+}
+
+std::string OpenFailureMessage(const std::string &path, OpenError error)
+{
+    std::string message = "Fehler beim Öffnen von " + path + ": " + OpenErrorText(error);
+    // A first start has no list yet: the installed example is a place to begin.
+    const QString example = QStringLiteral(FESTMARK_EXAMPLE_LIST);
+    if (error == OpenError::NotFound && QFileInfo(example).isFile())
+        message += "\nEine Beispielliste zum Anfangen liegt in " + example.toStdString() + ".";
+    return message;
 }
 
 std::string BadLineReport(const std::string &path, const BadLine &badLine)

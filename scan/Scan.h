@@ -66,4 +66,8 @@ ResultRow MakeResultRow(const DateList &list, const ScanHit &hit);
 // Reports of bad lines: the message box text of one scan, and one line per bad line.
 std::string BadLinesMessage(const std::string &path, const DateList &list);
 std::string BadLineReport(const std::string &path, const BadLine &badLine);
-std::string OpenFailureMessage(const std::string &path); // "Fehler beim Öffnen von PATH"
+// When this Qt lacks a code page the file needed (said once per program run).
+std::string MissingCodePageMessage(const std::string &codePage);
+// "Fehler beim Öffnen von PATH: REASON"; for a missing list, where an example list is to be
+// found when one is installed.
+std::string OpenFailureMessage(const std::string &path, OpenError error);

@@ -7,5 +7,5 @@ sanitize=${FESTMARK_SANITIZE:-OFF}
 
 "$root/tools/install-deps.sh"
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DFESTMARK_SANITIZE="$sanitize" >/dev/null
+    -DFESTMARK_SANITIZE="$sanitize" -DFESTMARK_WERROR=ON >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)"

@@ -4,9 +4,9 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libgl-dev
+    qt6-base-dev qt6-translations-l10n libgl-dev libcanberra-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb openbox xdotool
+    xvfb openbox xdotool pulseaudio pulseaudio-utils libcanberra-pulse
     clang libclang-rt-14-dev clang-format
 )
 # Callers may ask for more, e.g. the packaging tools.

@@ -14,15 +14,18 @@ FESTMARK_EXTRA_PACKAGES="dpkg-dev desktop-file-utils appstream lintian file" too
 # Debian's hardening flags, as a Debian package build would use them.
 eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
 export CXXFLAGS="$CXXFLAGS $CPPFLAGS"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFESTMARK_TESTS=OFF \
-    -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+# Reproducible: every time stamp in the package is the last commit's.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+# With the tests, which must build in Release too, and warnings as errors (CI).
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFESTMARK_TESTS=ON \
+    -DFESTMARK_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build "$build"
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 DESTDIR="$stage" cmake --install "$build" >/dev/null
 share="$stage/usr/share"
-desktop-file-validate "$share/applications/festmark.desktop"
+desktop-file-validate "$share/applications/de.orvanta.festmark.desktop"
 appstreamcli validate --no-net --pedantic "$share/metainfo/de.orvanta.festmark.metainfo.xml"
 for size in 16 22 24 32 48 64 128 256; do
     test -f "$share/icons/hicolor/${size}x${size}/apps/festmark.png" ||

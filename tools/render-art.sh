@@ -2,7 +2,7 @@
 # Renders the pictures in res/art/*.svg to the PNG files the program and the desktop use.
 # The PNGs are committed; run this after changing a picture. With --check it renders into a
 # scratch folder and fails when a committed PNG is missing or differs.
-# Needs rsvg-convert (librsvg2-bin) and pngquant.
+# Needs rsvg-convert (librsvg2-bin), pngquant and convert (imagemagick).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -12,7 +12,7 @@ if [[ "${1:-}" == "--check" ]]; then
     trap 'rm -rf "$out"' EXIT
 fi
 
-for tool in rsvg-convert pngquant; do
+for tool in rsvg-convert pngquant convert; do
     command -v "$tool" >/dev/null || { echo "render-art: $tool is missing" >&2; exit 1; }
 done
 
@@ -36,9 +36,12 @@ for size in 16 22 24 32 48 64 128 256; do
     render res/art/festmark.svg "$size" "$size" "$out/icons/festmark-$size.png"
 done
 
+# The Windows program icon carries the same picture at its usual sizes.
+convert "$out"/icons/festmark-{16,24,32,48,64,128,256}.png "$out/icons/festmark.ico"
+
 if [[ "$out" != res ]]; then
     status=0
-    for png in "$out"/bitmaps/*.png "$out"/icons/*.png; do
+    for png in "$out"/bitmaps/*.png "$out"/icons/*.png "$out"/icons/*.ico; do
         committed=res/${png#"$out"/}
         if ! cmp -s "$png" "$committed"; then
             echo "render-art: $committed is not what res/art renders; run tools/render-art.sh" >&2

@@ -25,8 +25,8 @@ shoot() {
     echo "wrote docs/$2"
 }
 
-shoot 'Festmark 4\.1' festmark.png
-main=$(xdotool search --onlyvisible --name '^Festmark 4\.1$' | head -n 1)
+shoot 'Festmark [0-9.]+' festmark.png
+main=$(xdotool search --onlyvisible --name '^Festmark [0-9.]+$' | head -n 1)
 xdotool windowactivate --sync "$main" key alt+o
 shoot 'Festmark-Optionen' options.png
 xdotool key Escape

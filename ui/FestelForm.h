@@ -94,5 +94,6 @@ private:
     SoundService &m_sounds;
     std::vector<std::vector<ScanHit>> m_pendingRows; // found, not yet in the grid
     QElapsedTimer m_progressPainted;
+    bool m_codePageReported = false; // a missing code page is told once
     QTimer m_midnightTimer;
 };

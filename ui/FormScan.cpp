@@ -63,13 +63,18 @@ void CFestelForm::RunScan()
     m_progressPainted.start();
 
     const std::string path = QDir::toNativeSeparators(m_filePath).toStdString();
-    std::optional<DateList> list = ReadDateListFile(m_filePath, m_oemFile);
+    OpenError error = OpenError::None;
+    std::optional<DateList> list = ReadDateListFile(m_filePath, m_oemFile, &error);
     if (!list) {
-        m_boxes.Show(this, Utf8Text(OpenFailureMessage(path)));
+        m_boxes.Show(this, Utf8Text(OpenFailureMessage(path, error)));
     } else {
         // Reported once per scan: one typo must not cost a box per day.
         if (list->BadLineCount() > 0)
             m_boxes.Show(this, Utf8Text(BadLinesMessage(path, *list)));
+        if (!list->MissingCodePage().empty() && !m_codePageReported) {
+            m_codePageReported = true;
+            m_boxes.Show(this, Utf8Text(MissingCodePageMessage(list->MissingCodePage())));
+        }
         const auto entries = std::make_shared<const DateList>(std::move(*list));
         m_grid->Model()->Reset(entries);
         FormSink sink(*this);

@@ -39,7 +39,7 @@ TEST_F(MainFrameTest, StartsAsOneFixedWindowTitledWithItsVersionAndScans)
     CMainFrame *frame = app.MainFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(frame->windowTitle(), "Festmark 4.1");
+    EXPECT_EQ(frame->windowTitle(), "Festmark " FESTMARK_VERSION);
     const QList<QSize> iconSizes = frame->windowIcon().availableSizes();
     for (const int size : {16, 32, 48, 256})
         EXPECT_TRUE(iconSizes.contains(QSize(size, size))) << size;

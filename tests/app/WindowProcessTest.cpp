@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -150,7 +151,8 @@ protected:
     // The main window, once the window manager has taken it over (as quickly as a person).
     QString MainWindow() const
     {
-        const QString window = WaitForWindow("Festmark 4\\.1");
+        const QString window =
+            WaitForWindow(QRegularExpression::escape(QStringLiteral("Festmark " FESTMARK_VERSION)));
         QThread::msleep(300);
         return window;
     }

@@ -17,7 +17,7 @@ TEST(AutostartTest, WritesRewritesAndRemovesTheEntry)
     ForgetSettings();
     WriteAutostartEntry(true, "/alter Ort/festmark");
     EXPECT_EQ(Entry(), "[Desktop Entry]\nType=Application\nName=Festmark\n"
-                       "Exec=\"/alter Ort/festmark\"\n");
+                       "TryExec=/alter Ort/festmark\nExec=\"/alter Ort/festmark\"\n");
     WriteAutostartEntry(true, "/neuer Ort/festmark"); // a moved program
     EXPECT_TRUE(Entry().contains("Exec=\"/neuer Ort/festmark\"\n"));
     WriteAutostartEntry(false, "/neuer Ort/festmark");

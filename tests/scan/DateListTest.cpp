@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -252,6 +253,19 @@ INSTANTIATE_TEST_SUITE_P(
                     EncodingCase{"OemAnyNonzeroValue", "\x94", -1, "ö"}),
     [](const auto &info) { return info.param.name; });
 
+TEST(CodePageTest, ThisQtHasBothCodePagesAndAMissingOneReadsAsLatin1)
+{
+    EXPECT_TRUE(QStringDecoder("windows-1252").isValid());
+    EXPECT_TRUE(QStringDecoder("IBM850").isValid());
+    EXPECT_EQ(ParseDateList("14.03.1976 J\xF6rg\n", 0).MissingCodePage(), "");
+
+    DateListReader reader(0, CodePages{"no-such-code-page", "IBM850"});
+    reader.Feed("14.03.1976 J\xF6rg \x80\n");
+    const DateList list = reader.Finish();
+    EXPECT_EQ(Names(list), std::vector<std::string>{"Jörg \xC2\x80|"});
+    EXPECT_EQ(list.MissingCodePage(), "no-such-code-page");
+}
+
 class DateListFileTest : public testing::Test {
 protected:
     QString Write(const QString &name, const QByteArray &content)
@@ -282,12 +296,18 @@ TEST_F(DateListFileTest, EmptyFileIsAnEmptyList)
     EXPECT_EQ(list->BadLineCount(), 0u);
 }
 
-TEST_F(DateListFileTest, WhatIsNoReadableFileCannotBeOpened)
+TEST_F(DateListFileTest, WhatIsNoReadableFileCannotBeOpenedAndSaysWhy)
 {
-    EXPECT_FALSE(ReadDateListFile(m_dir.filePath("missing.txt"), 0));
-    EXPECT_FALSE(ReadDateListFile(m_dir.path(), 0)); // a directory
-    EXPECT_FALSE(ReadDateListFile(QString(), 0));
-    EXPECT_FALSE(ReadDateListFile("/dev/zero", 0)); // would never end
+    const auto errorFor = [](const QString &path) {
+        OpenError error = OpenError::None;
+        EXPECT_FALSE(ReadDateListFile(path, 0, &error)) << path.toStdString();
+        return error;
+    };
+    EXPECT_EQ(errorFor(m_dir.filePath("missing.txt")), OpenError::NotFound);
+    EXPECT_EQ(errorFor(m_dir.path()), OpenError::Folder);
+    EXPECT_EQ(errorFor(QString()), OpenError::NoPath);
+    EXPECT_EQ(errorFor("/dev/zero"), OpenError::NotAFile); // would never end
+    EXPECT_EQ(OpenErrorText(OpenError::NotFound), "Datei nicht gefunden");
 }
 
 TEST_F(DateListFileTest, FileWithoutReadPermissionCannotBeOpened)
@@ -299,7 +319,9 @@ TEST_F(DateListFileTest, FileWithoutReadPermissionCannotBeOpened)
     EXPECT_FALSE(ReadDateListFile(path, 0));
 }
 
-TEST_F(DateListFileTest, LargeFilesAreReadWhole)
+class SlowDateListFileTest : public DateListFileTest {};
+
+TEST_F(SlowDateListFileTest, LargeFilesAreReadWhole)
 {
     QByteArray big;
     const QByteArray line = "14.03.1976 Anna wird # alt\nkein Datum\n";

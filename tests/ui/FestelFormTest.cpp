@@ -169,7 +169,8 @@ TEST_F(FestelFormTest, MissingFileGivesOneBoxAndTheWindowsCaption)
     CFestelForm &form = Form();
     form.RunScan();
     EXPECT_EQ(m_boxes.texts, QStringList{QString::fromUtf8("Fehler beim Öffnen von ") +
-                                         QDir::toNativeSeparators(m_dir.filePath("Festmark.txt"))});
+                                         QDir::toNativeSeparators(m_dir.filePath("Festmark.txt")) +
+                                         ": Datei nicht gefunden"});
     EXPECT_EQ(Rows(), QStringList());
     EXPECT_EQ(Caption(), QString::fromUtf8("Jubiläen vom 12.03.2026 bis zum 21.03.2026"));
     EXPECT_EQ(form.m_progress->value(), 0);
