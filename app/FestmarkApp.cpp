@@ -41,6 +41,7 @@ void CFestmarkApp::InitInstance()
     form->SetInfoButtonBitmap();
 
     // The window stands and is painted before the first scan: the empty form shows briefly.
+    // Its first expose paints it.
     m_frame->show();
     const QDeadlineTimer deadline(2000);
     while (!m_quitting && m_frame->windowHandle() != nullptr &&
@@ -48,7 +49,6 @@ void CFestmarkApp::InitInstance()
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     if (m_quitting)
         return;
-    m_frame->repaint();
     form->RunScan();
 }
 

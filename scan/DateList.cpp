@@ -156,28 +156,27 @@ public:
     const std::string &MissingCodePage() const noexcept { return m_missing; }
 
 private:
+    // Opened only when a line needs it: opening a converter costs more than a small file.
     struct CodePage {
         std::string name;
-        QStringDecoder decoder;
+        std::optional<QStringDecoder> decoder;
     };
 
-    static CodePage Open(const char *name)
-    {
-        return {name, QStringDecoder(name, QStringConverter::Flag::Stateless)};
-    }
+    static CodePage Open(const char *name) { return {name, std::nullopt}; }
 
     // A Qt built without ICU lacks these code pages: Latin-1 then keeps the text readable
     // (its letters are the same, its punctuation and box characters differ), and the user is
     // told once.
     QStringDecoder &Use(CodePage &page)
     {
-        if (!page.decoder.isValid()) {
+        if (!page.decoder)
+            page.decoder.emplace(page.name.c_str(), QStringConverter::Flag::Stateless);
+        if (!page.decoder->isValid()) {
             if (m_missing.empty())
                 m_missing = page.name;
-            page.decoder =
-                QStringDecoder(QStringConverter::Latin1, QStringConverter::Flag::Stateless);
+            page.decoder.emplace(QStringConverter::Latin1, QStringConverter::Flag::Stateless);
         }
-        return page.decoder;
+        return *page.decoder;
     }
 
     bool m_oem;

@@ -19,14 +19,19 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.environ.get("FESTMARK_BUILD_DIR", os.path.join(ROOT, "build"))
-TICKS = os.sysconf("SC_CLK_TCK")
 
 
 def cpu_of(pid):
-    """User plus system seconds the live process has used so far."""
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICKS
+    """Seconds on the CPU the live process's threads have used so far (nanosecond counts of
+    the scheduler, not the 10 ms ticks of /proc/PID/stat)."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/schedstat") as stat:
+                total += int(stat.read().split()[0])
+        except FileNotFoundError:
+            pass  # a thread that has ended since
+    return total / 1e9
 
 
 def peak_of(pid):
@@ -60,7 +65,8 @@ def run_to_end(command, env):
 
 def run_until_idle(command, env, title):
     """CPU seconds and peak MB of a window program from its start until its window stands
-    and it has been idle for 0.3 s; then it is sent SIGTERM."""
+    and it has been idle for 0.3 s (read then, so that neither program's way out counts);
+    then it is sent SIGTERM."""
     process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", title],
@@ -73,8 +79,8 @@ def run_until_idle(command, env, title):
         last = now
     peak = peak_of(process.pid)
     os.kill(process.pid, signal.SIGTERM)
-    _, _, usage = os.wait4(process.pid, 0)
-    return usage.ru_utime + usage.ru_stime, peak
+    os.wait4(process.pid, 0)
+    return last, peak
 
 
 def report(name, samples, unit="cpu"):

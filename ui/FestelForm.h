@@ -93,6 +93,7 @@ private:
     MessageBoxService &m_boxes;
     SoundService &m_sounds;
     std::vector<std::vector<ScanHit>> m_pendingRows; // found, not yet in the grid
+    int m_progressSteps = 0;                         // days scanned so far
     QElapsedTimer m_progressPainted;
     bool m_codePageReported = false; // a missing code page is told once
     QTimer m_midnightTimer;

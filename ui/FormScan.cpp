@@ -60,6 +60,7 @@ void CFestelForm::RunScan()
     const auto maximum = static_cast<std::uint16_t>((m_startDays & 0xFFFF) + (m_stopDays & 0xFFFF));
     m_progress->setRange(0, maximum);
     m_progress->setValue(0);
+    m_progressSteps = 0;
     m_progressPainted.start();
 
     const std::string path = QDir::toNativeSeparators(m_filePath).toStdString();
@@ -90,11 +91,12 @@ void CFestelForm::RunScan()
 
 void CFestelForm::StepProgress()
 {
-    // A step past the maximum leaves the bar full. The bar is painted at once, since the scan
-    // gives the event loop no turn, but not more often than the eye follows.
-    m_progress->setValue(std::min(m_progress->value() + 1, m_progress->maximum()));
-    if (m_progress->isVisible() && m_progressPainted.hasExpired(kProgressPaintMs)) {
-        m_progress->repaint();
+    // One step per day; the bar shows the count (and paints itself, since the scan gives
+    // the event loop no turn) not more often than the eye follows. A step past the maximum
+    // leaves the bar full.
+    ++m_progressSteps;
+    if (m_progressPainted.hasExpired(kProgressPaintMs)) {
+        m_progress->setValue(std::min(m_progressSteps, m_progress->maximum()));
         m_progressPainted.start();
     }
 }

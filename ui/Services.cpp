@@ -2,7 +2,6 @@
 
 #include "Strings.h"
 
-#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QIcon>
@@ -47,10 +46,11 @@ QPixmap LoadBitmap(int id)
 
 QIcon LoadAppIcon()
 {
+    // The sizes a title bar, a task bar and a window switcher show; the window manager is
+    // handed every size, decoded, when the window opens. Launchers take the installed icons.
     QIcon icon;
-    const QDir icons(QStringLiteral(":/icons"));
-    for (const QString &name : icons.entryList({QStringLiteral("festmark-*.png")}, QDir::Files))
-        icon.addFile(icons.filePath(name));
+    for (const int size : {16, 32, 48})
+        icon.addFile(QStringLiteral(":/icons/festmark-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 
