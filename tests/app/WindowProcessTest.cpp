@@ -199,10 +199,15 @@ TEST_P(WayOutTest, EndsTheProcessWithStatusZeroAndSaves)
     Start();
     const QString window = MainWindow();
     ASSERT_FALSE(window.isEmpty());
-    if (GetParam().signal != 0)
+    if (GetParam().signal != 0) {
         Signal(GetParam().signal);
-    else
+    } else {
         Type(window, GetParam().keys);
+        // A loaded machine can lose a key between the window manager and the window; a
+        // person would press it again. A program that ignores the key fails all the same.
+        if (!m_program.waitForFinished(2500))
+            Type(window, GetParam().keys);
+    }
     ExpectEndsCleanly();
 }
 
