@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "DateList.h"
+#include "ICalendar.h"
 #include "Scan.h"
 #include "Settings.h"
 
@@ -9,8 +10,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <optional>
 #include <span>
@@ -20,7 +23,7 @@
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitCannotOpen = 1;
+constexpr int kExitFailure = 1; // the date list cannot be read, or the output not written
 constexpr int kExitUsage = 2;
 
 constexpr const char *kReset = "\x1b[0m";
@@ -45,18 +48,139 @@ void WriteLine(std::FILE *stream, const std::string &line)
     std::fputc('\n', stream);
 }
 
-// Rows go into one buffer, reused, and out in large writes. The list's texts come fit for
-// the terminal already.
-class ListSink : public ScanSink {
+// Why a write failed, in German.
+std::string WriteFailure(int error)
+{
+    switch (error) {
+    case EPIPE:
+        return "die Ausgabe wurde geschlossen";
+    case ENOSPC:
+        return "kein Platz mehr auf dem Datenträger";
+    case EDQUOT:
+        return "das Speicherkontingent ist erschöpft";
+    case EIO:
+        return "Ein-/Ausgabefehler";
+    default:
+        return "Fehler " + std::to_string(error);
+    }
+}
+
+// Where the rows go: standard output, or a file that replaces the old one only when it has
+// been written whole.
+class Output {
 public:
-    ListSink(const DateList &list, std::FILE *out, bool colour)
-        : m_list(list)
-        , m_out(out)
-        , m_colour(colour)
+    virtual ~Output() = default;
+    virtual bool Write(std::string_view text) = 0;
+    virtual bool Finish() = 0;
+    virtual std::string Failure() const = 0; // "Fehler beim Schreiben ...: why"
+};
+
+class StreamOutput : public Output {
+public:
+    explicit StreamOutput(std::FILE *stream)
+        : m_stream(stream)
+    {
+    }
+    bool Write(std::string_view text) override
+    {
+        if (std::fwrite(text.data(), 1, text.size(), m_stream) == text.size())
+            return true;
+        m_error = errno;
+        return false;
+    }
+    bool Finish() override
+    {
+        if (std::fflush(m_stream) == 0 && !std::ferror(m_stream))
+            return true;
+        m_error = m_error != 0 ? m_error : errno;
+        return false;
+    }
+    std::string Failure() const override
+    {
+        return "Fehler beim Schreiben der Ausgabe: " + WriteFailure(m_error);
+    }
+
+private:
+    std::FILE *m_stream;
+    int m_error = 0;
+};
+
+class FileOutput : public Output {
+public:
+    explicit FileOutput(const QString &path)
+        : m_file(path)
+        , m_opened(m_file.open(QIODevice::WriteOnly))
+    {
+    }
+    bool Write(std::string_view text) override
+    {
+        return m_opened && m_file.write(text.data(), static_cast<qint64>(text.size())) ==
+                               static_cast<qint64>(text.size());
+    }
+    bool Finish() override { return m_opened && m_file.commit(); }
+    std::string Failure() const override
+    {
+        return "Fehler beim Schreiben von " +
+               Printable(QDir::toNativeSeparators(m_file.fileName()).toStdString()) + ": " +
+               m_file.errorString().toStdString();
+    }
+
+private:
+    QSaveFile m_file;
+    bool m_opened;
+};
+
+// Rows into one buffer, reused, and out in large writes. After a failed write nothing more
+// is written; the scan ends and the failure is reported.
+class BufferedSink : public ScanSink {
+public:
+    explicit BufferedSink(Output &output)
+        : m_output(output)
     {
         m_buffer.reserve(kFlushSize + 4096);
     }
-    ~ListSink() override { Flush(); }
+
+    bool Flush()
+    {
+        if (m_ok)
+            m_ok = m_output.Write(m_buffer);
+        m_buffer.clear();
+        return m_ok;
+    }
+    bool Finish() { return Flush() && (m_ok = m_output.Finish()); }
+
+protected:
+    static constexpr std::size_t kFlushSize = 1 << 16;
+
+    void FlushWhenFull()
+    {
+        if (m_buffer.size() >= kFlushSize)
+            Flush();
+    }
+
+    std::string m_buffer;
+
+private:
+    Output &m_output;
+    bool m_ok = true;
+};
+
+// The list on the terminal: date, flags (H today, J a year), message, tab-separated, and
+// coloured like the window's rows where the terminal shows colours.
+class ListSink : public BufferedSink {
+public:
+    ListSink(const DateList &list, Output &output, bool colour)
+        : BufferedSink(output)
+        , m_list(list)
+        , m_colour(colour)
+    {
+    }
+
+    void Caption(const std::string &caption)
+    {
+        m_buffer += caption;
+        m_buffer += '\n';
+    }
 
     void DayStarted(std::chrono::sys_days day, bool) override { m_date = DateText(day); }
 
@@ -78,19 +202,10 @@ public:
             Reset(year ? kBlackOnYellow : nullptr);
             m_buffer += '\n';
         }
-        if (m_buffer.size() >= kFlushSize)
-            Flush();
-    }
-
-    void Flush()
-    {
-        std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_out);
-        m_buffer.clear();
+        FlushWhenFull();
     }
 
 private:
-    static constexpr std::size_t kFlushSize = 1 << 16;
-
     void Colour(const char *colour)
     {
         if (m_colour && colour != nullptr)
@@ -103,10 +218,35 @@ private:
     }
 
     const DateList &m_list;
-    std::FILE *m_out;
     bool m_colour;
     std::string m_date;
-    std::string m_buffer;
+};
+
+// The rows as the events of an iCalendar file.
+class ICalendarSink : public BufferedSink {
+public:
+    ICalendarSink(const DateList &list, Output &output)
+        : BufferedSink(output)
+        , m_writer(list, std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()))
+    {
+        m_writer.Begin(m_buffer);
+    }
+
+    void RowsFound(std::span<const ScanHit> rows) override
+    {
+        for (const ScanHit &row : rows)
+            m_writer.Add(m_buffer, row);
+        FlushWhenFull();
+    }
+
+    bool Finish()
+    {
+        m_writer.End(m_buffer);
+        return BufferedSink::Finish();
+    }
+
+private:
+    ICalendarWriter m_writer;
 };
 
 int ParseDays(const QCommandLineParser &parser, const QCommandLineOption &option, int maximum,
@@ -159,7 +299,8 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(
         "Festmark erinnert an runde Jubiläen. Ohne Optionen öffnet es sein Fenster; mit --list "
-        "schreibt es die Jubiläen des Zeitraums um heute ins Terminal."));
+        "schreibt es die Jubiläen des Zeitraums um heute ins Terminal, mit --ics als "
+        "Kalenderdatei (iCalendar)."));
     // Qt's own help option would offer --help-all with options the program does not take.
     const QCommandLineOption helpOption({"h", "help", "?"},
                                         QString::fromUtf8("Diese Hilfe zeigen."));
@@ -167,6 +308,11 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
                                            QString::fromUtf8("Die Version zeigen."));
     const QCommandLineOption listOption("list",
                                         QString::fromUtf8("Jubiläen im Terminal auflisten."));
+    const QCommandLineOption icsOption(
+        "ics", QString::fromUtf8("Jubiläen als Kalenderdatei (iCalendar) ausgeben."));
+    const QCommandLineOption outputOption(
+        "output", QString::fromUtf8("Die Kalenderdatei hierhin schreiben statt ins Terminal."),
+        "DATEI");
     const QCommandLineOption fileOption("file", QString::fromUtf8("Diese Datumsliste lesen."),
                                         "PFAD");
     const QCommandLineOption backOption(
@@ -178,9 +324,18 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
     const QCommandLineOption oemOption("oem", QString::fromUtf8("Datei in Codepage 850 (OEM)."));
     const QCommandLineOption ansiOption(
         "ansi", QString::fromUtf8("Datei in UTF-8 oder Windows-1252 (ANSI)."));
-    parser.addOptions({helpOption, versionOption, listOption, fileOption, backOption, aheadOption,
-                       dateOption, oemOption, ansiOption});
+    parser.addOptions({helpOption, versionOption, listOption, icsOption, outputOption, fileOption,
+                       backOption, aheadOption, dateOption, oemOption, ansiOption});
 
+    std::string report; // standard error, written in one go
+    const auto say = [&report](const std::string &line) {
+        report += "festmark: " + line + "\n";
+    };
+    const auto finish = [&report, err](int status) {
+        std::fwrite(report.data(), 1, report.size(), err);
+        std::fflush(err);
+        return status;
+    };
     try {
         if (!parser.parse(arguments))
             throw UsageError{parser.errorText().toStdString()};
@@ -194,10 +349,15 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
         }
         if (!parser.positionalArguments().isEmpty())
             throw UsageError{"unbekanntes Argument: " +
-                             parser.positionalArguments().first().toStdString()};
-        if (!parser.isSet(listOption))
-            throw UsageError{"diese Optionen gelten nur mit --list; ohne Optionen öffnet "
-                             "festmark sein Fenster"};
+                             Printable(parser.positionalArguments().first().toStdString())};
+        const bool ics = parser.isSet(icsOption);
+        if (!parser.isSet(listOption) && !ics)
+            throw UsageError{"diese Optionen gelten nur mit --list oder --ics; ohne Optionen "
+                             "öffnet festmark sein Fenster"};
+        if (parser.isSet(listOption) && ics)
+            throw UsageError{"--list und --ics schließen einander aus"};
+        if (parser.isSet(outputOption) && !ics)
+            throw UsageError{"--output gilt nur mit --ics"};
         if (parser.isSet(oemOption) && parser.isSet(ansiOption))
             throw UsageError{"--oem und --ansi schließen einander aus"};
 
@@ -212,39 +372,57 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
             settings.oemFile = 0;
         const auto today =
             parser.isSet(dateOption) ? ParseToday(parser.value(dateOption)) : LocalToday();
-
         const ScanWindow window = MakeScanWindow(today, settings.startDays, settings.stopDays);
-        WriteLine(out, RangeCaption(window));
 
-        const std::string path = QDir::toNativeSeparators(settings.filePath).toStdString();
+        StreamOutput standardOutput(out);
+        std::optional<FileOutput> file;
+        if (parser.isSet(outputOption))
+            file.emplace(parser.value(outputOption));
+        Output &output = file ? static_cast<Output &>(*file) : standardOutput;
+
+        const std::string path =
+            Printable(QDir::toNativeSeparators(settings.filePath).toStdString());
         OpenError error = OpenError::None;
         const std::optional<DateList> list =
             ReadDateListFile(settings.filePath, settings.oemFile, &error);
         if (!list) {
-            WriteLine(err, OpenFailureMessage(path, error));
-            return kExitCannotOpen;
+            if (!ics) // the caption says which days the list would have covered
+                standardOutput.Write(RangeCaption(window) + "\n");
+            standardOutput.Finish();
+            say(OpenFailureMessage(path, error));
+            return finish(kExitFailure);
         }
         if (!list->MissingCodePage().empty())
-            WriteLine(err, MissingCodePageMessage(list->MissingCodePage()));
+            say(MissingCodePageMessage(list->MissingCodePage()));
         for (const BadLine &bad : list->BadLines())
-            WriteLine(err, Printable(BadLineReport(path, bad)));
+            say(Printable(BadLineReport(path, bad)));
         if (const std::size_t more = list->BadLineCount() - list->BadLines().size(); more > 0)
-            WriteLine(err, "Fehler in Datei " + Printable(path) + ": ... und " +
-                               std::to_string(more) + " weitere fehlerhafte Zeilen");
+            say("Fehler in Datei " + path + ": ... und " + std::to_string(more) +
+                " weitere fehlerhafte Zeilen");
 
         // Each entry's texts are made fit for the terminal once, not once per row.
         std::optional<DateList> printable;
         if (!list->IsPrintable())
             printable = list->Printable();
         const DateList &shown = printable ? *printable : *list;
-        {
-            ListSink sink(shown, out, ShowsColourCodes(out));
+        bool written = false;
+        if (ics) {
+            ICalendarSink sink(shown, output);
             RunWindowScan(window, shown, sink);
+            written = sink.Finish();
+        } else {
+            ListSink sink(shown, output, ShowsColourCodes(out));
+            sink.Caption(RangeCaption(window));
+            RunWindowScan(window, shown, sink);
+            written = sink.Finish();
         }
-        std::fflush(out);
-        return kExitOk;
+        if (!written) {
+            say(output.Failure());
+            return finish(kExitFailure);
+        }
+        return finish(kExitOk);
     } catch (const UsageError &error) {
-        WriteLine(err, "festmark: " + error.text);
-        return kExitUsage;
+        say(error.text);
+        return finish(kExitUsage);
     }
 }

@@ -41,6 +41,8 @@ void CMainFrame::createMenus()
 {
     QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
     fileMenu->addAction(QStringLiteral("&Optionen"), m_form, &CFestelForm::OnOptionsButton);
+    fileMenu->addAction(QStringLiteral("Als Kalender exportieren..."), m_form,
+                        &CFestelForm::OnExportCalendar);
     fileMenu->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
 
     QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("&?"));

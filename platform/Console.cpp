@@ -1,11 +1,25 @@
 #include "Console.h"
 
+#include <QByteArray>
+#include <QtGlobal>
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
+
+namespace {
+
+// https://no-color.org: set and not empty; a dumb terminal shows the codes as text.
+bool ColourRefused()
+{
+    return !qEnvironmentVariableIsEmpty("NO_COLOR") || qgetenv("TERM") == "dumb";
+}
+
+} // namespace
 
 #ifdef _WIN32
 namespace {
@@ -39,7 +53,7 @@ bool IsTerminal(std::FILE *stream)
 
 bool ShowsColourCodes(std::FILE *stream)
 {
-    if (!IsTerminal(stream))
+    if (!IsTerminal(stream) || ColourRefused())
         return false;
     const HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
     DWORD mode = 0;
@@ -47,7 +61,10 @@ bool ShowsColourCodes(std::FILE *stream)
            SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 #else
-void PrepareConsole() {}
+void PrepareConsole()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 bool IsTerminal(std::FILE *stream)
 {
@@ -56,6 +73,6 @@ bool IsTerminal(std::FILE *stream)
 
 bool ShowsColourCodes(std::FILE *stream)
 {
-    return IsTerminal(stream);
+    return IsTerminal(stream) && !ColourRefused();
 }
 #endif

@@ -6,10 +6,11 @@
 
 // Windows starts a window program without a console: the list mode takes the console of the
 // command prompt it was started from (where its output goes to no file or pipe), in UTF-8.
-// Elsewhere this does nothing.
+// On Linux a closed pipe becomes a write error to report instead of a silent death (SIGPIPE).
 void PrepareConsole();
 
 bool IsTerminal(std::FILE *stream); // a console or terminal, not a file or a pipe
 
-// Whether the terminal shows colour codes (Windows: only consoles that understand them).
+// Whether to write colour codes: to a terminal that shows them (Windows: a console that
+// understands them), unless NO_COLOR is set or TERM is "dumb".
 bool ShowsColourCodes(std::FILE *stream);

@@ -11,8 +11,8 @@
 
 namespace {
 
-// The texts start at the 12th character: date, then one separator character.
-constexpr int kTextStart = 11;
+// A date as the layout writes it, "DD.MM.YYYY".
+constexpr std::size_t kDateLength = 10;
 // A date list is a few kilobytes; this bound keeps a mistaken path from eating the memory.
 constexpr qint64 kMaxFileSize = qint64(1) << 30;
 
@@ -88,7 +88,8 @@ std::size_t Utf8Offset(std::string_view text, int count) noexcept
     return count == 0 ? text.size() : std::string_view::npos;
 }
 
-bool ParseEntryDate(std::string_view line, int &day, int &month, int &year) noexcept
+bool ParseEntryDate(std::string_view line, int &day, int &month, int &year,
+                    std::size_t *dateEnd) noexcept
 {
     std::string_view rest = line;
     int d = 0;
@@ -100,6 +101,8 @@ bool ParseEntryDate(std::string_view line, int &day, int &month, int &year) noex
     day = d;
     month = m;
     year = y;
+    if (dateEnd != nullptr)
+        *dateEnd = line.size() - rest.size();
     return true;
 }
 
@@ -112,10 +115,17 @@ void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::stri
 {
     nameText.clear();
     suffixText.clear();
-    const std::size_t start = Utf8Offset(entryLine, kTextStart);
-    if (start == std::string_view::npos)
+    // The texts follow the date as it is written and one separator character: "1.3.1976 Anna"
+    // must not lose the start of "Anna". A date of ten characters puts them at the 12th.
+    int day = 0;
+    int month = 0;
+    int year = 0;
+    std::size_t dateEnd = kDateLength;
+    ParseEntryDate(entryLine, day, month, year, &dateEnd);
+    const std::size_t separator = Utf8Offset(entryLine.substr(dateEnd), 1);
+    if (separator == std::string_view::npos)
         return;
-    const std::string_view text = entryLine.substr(start);
+    const std::string_view text = entryLine.substr(dateEnd + separator);
     const std::size_t hash = text.find('#');
     nameText.assign(text.substr(0, hash));
     if (hash != std::string_view::npos)

@@ -72,7 +72,9 @@ private:
 };
 
 // One line
-bool ParseEntryDate(std::string_view line, int &day, int &month, int &year) noexcept;
+// The runtime's "%2d.%2d.%4d"; `dateEnd`, if given, gets the offset after the year.
+bool ParseEntryDate(std::string_view line, int &day, int &month, int &year,
+                    std::size_t *dateEnd = nullptr) noexcept;
 bool IsExistingDate(int day, int month, int year) noexcept;
 void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::string &suffixText);
 std::string DecodeLine(QByteArrayView bytes, int oemFile);

@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev libcanberra-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb openbox xdotool pulseaudio pulseaudio-utils libcanberra-pulse
+    xvfb openbox xdotool pulseaudio pulseaudio-utils libcanberra-pulse python3-icalendar
     clang libclang-rt-14-dev clang-format
 )
 # Callers may ask for more, e.g. the packaging tools.

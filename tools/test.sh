@@ -3,4 +3,5 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/tools/build.sh"
-ctest --test-dir "${FESTMARK_BUILD_DIR:-$root/build}" --output-on-failure --parallel "$(nproc)"
+ctest --test-dir "${FESTMARK_BUILD_DIR:-$root/build}" --output-on-failure --parallel "$(nproc)" \
+    --timeout 300

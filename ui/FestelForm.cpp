@@ -2,6 +2,7 @@
 #include "ui_FestelForm.h"
 
 #include "Autostart.h"
+#include "ICalendar.h"
 #include "OptionsDlg.h"
 #include "ResultModel.h"
 #include "Scan.h"
@@ -9,7 +10,9 @@
 #include "Sound.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
+#include <QSaveFile>
 
 namespace {
 
@@ -21,6 +24,7 @@ constexpr int kInfoSound = 146;
 CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget *parent)
     : QWidget(parent)
     , m_today(&LocalToday)
+    , m_saveCalendarAs(&GetSaveCalendarName)
     , ui(new Ui::CFestelForm)
     , m_boxes(boxes)
     , m_sounds(sounds)
@@ -111,6 +115,32 @@ void CFestelForm::OnInfoButton()
     m_sounds.PlayLooping(kInfoSound);
     emit aboutRequested();
     m_sounds.StopAll();
+}
+
+void CFestelForm::OnExportCalendar()
+{
+    const QString path = m_saveCalendarAs(this);
+    if (path.isEmpty())
+        return;
+    const CResultModel &model = *m_grid->Model();
+    std::string text;
+    if (model.List() != nullptr) {
+        const ICalendarWriter writer(*model.List(), std::chrono::floor<std::chrono::seconds>(
+                                                        std::chrono::system_clock::now()));
+        writer.Begin(text);
+        for (int row = 0; row < model.rowCount(); ++row)
+            writer.Add(text, model.Hit(row));
+        writer.End(text);
+    }
+    // Replaced whole or not at all: a full disk leaves the old calendar as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        m_boxes.Show(this, QStringLiteral("Fehler beim Schreiben von %1: %2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
 }
 
 void CFestelForm::OnOptionsButton()

@@ -54,6 +54,7 @@ public:
     void OnExitButton();
     void OnOptionsButton();
     void OnInfoButton();
+    void OnExportCalendar(); // the rows shown, as an iCalendar file the user picks
 
     // The settings as one value, and the defaults the options restore.
     Settings CurrentSettings() const;
@@ -61,6 +62,8 @@ public:
 
     // The day the scan takes for today; the system's local date unless a test sets one.
     std::function<std::chrono::year_month_day()> m_today;
+    // The file dialog of the calendar export; tests put an answer of their own in its place.
+    std::function<QString(QWidget *)> m_saveCalendarAs;
 
     QPushButton *m_infoButton = nullptr;
     QProgressBar *m_progress = nullptr;

@@ -23,7 +23,8 @@ public:
     void Append(std::vector<std::vector<ScanHit>> &&batches);
 
     const ScanHit &Hit(int row) const;
-    int FirstTodayRow() const; // -1 when no row is today's
+    const DateList *List() const { return m_list.get(); } // null before a scan read a list
+    int FirstTodayRow() const;                            // -1 when no row is today's
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -60,6 +60,13 @@ QString GetOpenFileName(QWidget *parent)
     return QFileDialog::getOpenFileName(parent);
 }
 
+QString GetSaveCalendarName(QWidget *parent)
+{
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Als Kalender exportieren"),
+                                        QStringLiteral("Festmark.ics"),
+                                        QStringLiteral("iCalendar (*.ics)"));
+}
+
 void SetButtonImage(QPushButton *button, const QPixmap &bitmap)
 {
     if (bitmap.isNull())

@@ -29,11 +29,12 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
-QString Utf8Text(std::string_view text);  // the program's own UTF-8 texts
-QString LoadResString(int id);            // the string table
-QPixmap LoadBitmap(int id);               // null when the program has no such bitmap
-QIcon LoadAppIcon();                      // icon 128 at every size the program carries
-QString GetOpenFileName(QWidget *parent); // empty when cancelled
+QString Utf8Text(std::string_view text);      // the program's own UTF-8 texts
+QString LoadResString(int id);                // the string table
+QPixmap LoadBitmap(int id);                   // null when the program has no such bitmap
+QIcon LoadAppIcon();                          // icon 128 at every size the program carries
+QString GetOpenFileName(QWidget *parent);     // empty when cancelled
+QString GetSaveCalendarName(QWidget *parent); // an .ics file to write; empty when cancelled
 
 // Puts a bitmap on a bitmap button, which then shows the picture only; its text still names
 // it for screen readers and its mnemonic still presses it.

@@ -111,7 +111,8 @@ TEST_F(ListModeTest, UsesTheStoredSettingsAndWritesNothing)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QString::fromUtf8("Jubiläen vom 14.03.2026 bis zum 15.03.2026\n"
                                        "15.03.2026\t-J\tJörg wird 26 Jahre alt!\n"));
-    EXPECT_EQ(r.err, QString::fromUtf8("Fehler in Datei ") + QDir::toNativeSeparators(file) +
+    EXPECT_EQ(r.err, QString::fromUtf8("festmark: Fehler in Datei ") +
+                         QDir::toNativeSeparators(file) +
                          QString::fromUtf8(", Zeile 1: öä.01.2000 x\n"));
     QFile stored(Path("config/Orvanta/Festmark.conf"));
     ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
@@ -144,8 +145,8 @@ TEST_F(ListModeTest, BadLinesAreReportedOncePerScanAndTheRestIsListed)
     const Result r = Run({"--file", file, "--date", "14.03.2026"});
     EXPECT_EQ(r.exitCode, 0);
     const QString path = QDir::toNativeSeparators(file);
-    EXPECT_EQ(r.err, "Fehler in Datei " + path + ", Zeile 2: \n" + "Fehler in Datei " + path +
-                         ", Zeile 3: 31.02.2000 X\n");
+    EXPECT_EQ(r.err, "festmark: Fehler in Datei " + path + ", Zeile 2: \n" +
+                         "festmark: Fehler in Datei " + path + ", Zeile 3: 31.02.2000 X\n");
     EXPECT_EQ(r.out, kCaption14March + "14.03.2026\tHJ\tAnna wird 50 Jahre alt!\n");
 }
 
@@ -236,7 +237,7 @@ protected:
         const Result r = Run({"--file", file, "--date", "14.03.2026"}, asNobody);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.out, kCaption14March);
-        EXPECT_EQ(r.err, QString::fromUtf8("Fehler beim Öffnen von ") +
+        EXPECT_EQ(r.err, QString::fromUtf8("festmark: Fehler beim Öffnen von ") +
                              QDir::toNativeSeparators(file) + ": " + QString::fromUtf8(reason) +
                              "\n");
     }
@@ -310,11 +311,85 @@ TEST_F(ListModeTest, BinaryFileGivesBadLinesAndNoCrash)
     const Result r = Run({"--file", Write("bild.png", garbage), "--date", "14.03.2026"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, kCaption14March);
-    EXPECT_TRUE(r.err.startsWith("Fehler in Datei"));
+    EXPECT_TRUE(r.err.startsWith("festmark: Fehler in Datei"));
     const Result nuls =
         Run({"--file", Write("nul.bin", QByteArray(1000, '\0')), "--date", "14.03.2026"});
     EXPECT_EQ(nuls.exitCode, 0);
     EXPECT_EQ(nuls.err.count('\n'), 1);
+}
+
+TEST_F(ListModeTest, WriteErrorsEndWithAMessageAndStatusOne)
+{
+    QByteArray many; // more rows than a pipe holds
+    for (int i = 1; i <= 28; ++i)
+        many += QByteArray::number(i).rightJustified(2, '0') + ".03.1976 Eintrag # alt\n";
+    const QString file = Write("f.txt", many);
+    const QStringList arguments{"--list",     "--file",  file,   "--date",
+                                "14.03.2026", "--ahead", "13149"};
+    // A reader that goes away at once, and a full disk.
+    QProcess closedPipe;
+    closedPipe.start("sh", QStringList{"-c", "\"$0\" \"$@\" | exec sleep 0", FESTMARK_BINARY} +
+                               arguments);
+    ASSERT_TRUE(closedPipe.waitForFinished());
+    QProcess fullDisk;
+    fullDisk.setStandardOutputFile("/dev/full");
+    fullDisk.start(FESTMARK_BINARY, arguments);
+    ASSERT_TRUE(fullDisk.waitForFinished());
+    EXPECT_EQ(QString::fromUtf8(closedPipe.readAllStandardError()),
+              "festmark: Fehler beim Schreiben der Ausgabe: die Ausgabe wurde geschlossen\n");
+    EXPECT_EQ(fullDisk.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(fullDisk.readAllStandardError()),
+              QString::fromUtf8("festmark: Fehler beim Schreiben der Ausgabe: kein Platz mehr auf "
+                                "dem Datenträger\n"));
+}
+
+TEST_F(ListModeTest, ColoursOnlyOnATerminalThatWantsThem)
+{
+    const QString file = Write("f.txt", "14.03.1976 Anna wird # alt\n");
+    // `script` gives the program a terminal of its own.
+    const auto onTerminal = [&](const QString &environment) {
+        QProcess script;
+        script.start("script", {"-qc",
+                                environment + " '" + FESTMARK_BINARY + "' --list --file '" + file +
+                                    "' --date 14.03.2026",
+                                "/dev/null"});
+        EXPECT_TRUE(script.waitForFinished());
+        return script.readAllStandardOutput();
+    };
+    EXPECT_TRUE(onTerminal("TERM=xterm").contains("\x1b[33;41m14.03.2026\x1b[0m"));
+    EXPECT_FALSE(onTerminal("TERM=xterm NO_COLOR=1").contains('\x1b'));
+    EXPECT_FALSE(onTerminal("TERM=dumb").contains('\x1b'));
+    EXPECT_FALSE(Run({"--file", file, "--date", "14.03.2026"}).out.contains('\x1b')); // a pipe
+}
+
+TEST_F(ListModeTest, CalendarFileIsWrittenWholeOrNotAtAll)
+{
+    const QString file = Write("f.txt", "14.03.1976 Anna wird # alt\n24.12.2026 Noch # bis "
+                                        "Heiligabend\n");
+    const QString ics = Path("Festmark.ics");
+    const auto exportTo = [&](const QString &list, const QString &target) {
+        return Start({"--ics", "--file", list, "--date", "14.03.2026", "--ahead", "300", "--output",
+                      target});
+    };
+    const Result written = exportTo(file, ics);
+    EXPECT_EQ(written.exitCode, 0) << written.err.toStdString();
+    QFile calendar(ics);
+    ASSERT_TRUE(calendar.open(QIODevice::ReadOnly));
+    const QByteArray first = calendar.readAll();
+    calendar.close();
+    EXPECT_TRUE(first.startsWith("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"));
+    const Result listed = Run({"--file", file, "--date", "14.03.2026", "--ahead", "300"});
+    EXPECT_EQ(first.count("BEGIN:VEVENT"), listed.out.count('\n') - 1); // one event per row
+    EXPECT_TRUE(first.contains("SUMMARY:Noch -10 Tage bis Heiligabend!\r\n"));
+
+    const Result unreadable = exportTo(Path("fehlt.txt"), ics);
+    EXPECT_EQ(unreadable.exitCode, 1);
+    ASSERT_TRUE(calendar.open(QIODevice::ReadOnly));
+    EXPECT_EQ(calendar.readAll(), first); // the old calendar stays as it was
+    const Result nowhere = exportTo(file, Path("gibt/es/nicht.ics"));
+    EXPECT_EQ(nowhere.exitCode, 1);
+    EXPECT_TRUE(nowhere.err.startsWith("festmark: Fehler beim Schreiben von "))
+        << nowhere.err.toStdString();
 }
 
 class SlowListModeTest : public ListModeTest {};

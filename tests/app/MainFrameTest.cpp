@@ -60,8 +60,9 @@ TEST_F(MainFrameTest, MenuHasFileAndHelpWithTheirCommands)
             items.append(item->isSeparator() ? "-" : item->text());
     }
     EXPECT_EQ(menus, (QStringList{"&Datei", "&?"}));
-    EXPECT_EQ(items, (QStringList{"&Optionen", "&Beenden", "&Hilfethemen", "-",
-                                  QString::fromUtf8("Inf&o über Festmark...")}));
+    EXPECT_EQ(items,
+              (QStringList{"&Optionen", "Als Kalender exportieren...", "&Beenden", "&Hilfethemen",
+                           "-", QString::fromUtf8("Inf&o über Festmark...")}));
     EXPECT_TRUE(Command(frame, 1, 0)->shortcuts().contains(QKeySequence(Qt::Key_F1)));
 }
 
@@ -99,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, MainFrameExitTest,
                                                   }},
                                          ExitCase{"MenuCommand",
                                                   [](CMainFrame &frame) {
-                                                      Command(frame, 0, 1)->trigger();
+                                                      Command(frame, 0, 2)->trigger();
                                                   }},
                                          ExitCase{"CloseBox",
                                                   [](CMainFrame &frame) {

@@ -92,7 +92,7 @@ struct SplitCase {
 
 class SplitEntryLineTest : public testing::TestWithParam<SplitCase> {};
 
-TEST_P(SplitEntryLineTest, SplitsAtFirstHashFromTwelfthCharacter)
+TEST_P(SplitEntryLineTest, SplitsAtFirstHashAfterTheDateAndOneSeparator)
 {
     const SplitCase &c = GetParam();
     std::string name = "old";
@@ -104,17 +104,20 @@ TEST_P(SplitEntryLineTest, SplitsAtFirstHashFromTwelfthCharacter)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SplitEntryLineTest,
-    testing::Values(SplitCase{"Anna", "14.03.1976 Anna wird # alt", "Anna wird ", " alt"},
-                    SplitCase{"WithoutHash", "10.05.2000 Hochzeit Meier", "Hochzeit Meier", ""},
-                    SplitCase{"HashAsSeparatorDoesNotCount", "14.03.1976#Anna#", "Anna", ""},
-                    SplitCase{"FurtherHashInSuffix", "14.03.1976 A#b#c", "A", "b#c"},
-                    SplitCase{"ExactlyElevenCharacters", "14.03.1976 ", "", ""},
-                    SplitCase{"ShorterThanEleven", "1.1.2000", "", ""},
-                    SplitCase{"ShortDateCutsIntoName", "1.3.1976 Anna", "na", ""},
-                    SplitCase{"CarriageReturnIsOrdinary", "14.03.1976 A\rB#\r", "A\rB", "\r"},
-                    SplitCase{"UmlautWithinFirstElevenCharacters", "1.3.1976 ä Anna", "Anna", ""},
-                    SplitCase{"UmlautsInTexts", "14.03.1976 Jörg wird # älter", "Jörg wird ",
-                              " älter"}),
+    testing::Values(
+        SplitCase{"Anna", "14.03.1976 Anna wird # alt", "Anna wird ", " alt"},
+        SplitCase{"WithoutHash", "10.05.2000 Hochzeit Meier", "Hochzeit Meier", ""},
+        SplitCase{"HashAsSeparatorDoesNotCount", "14.03.1976#Anna#", "Anna", ""},
+        SplitCase{"FurtherHashInSuffix", "14.03.1976 A#b#c", "A", "b#c"},
+        SplitCase{"ExactlyElevenCharacters", "14.03.1976 ", "", ""},
+        SplitCase{"ShorterThanEleven", "1.1.2000", "", ""},
+        SplitCase{"ShortDateKeepsTheWholeName", "1.3.1976 Björn wird # alt", "Björn wird ", " alt"},
+        SplitCase{"BlanksBeforeTheNumbers", " 1. 3.1976 Anna", "Anna", ""},
+        SplitCase{"YearDigitAsSeparator", "14.03.19761 Anna", " Anna", ""},
+        SplitCase{"UmlautAsSeparator", "14.03.1976äAnna", "Anna", ""},
+        SplitCase{"CarriageReturnIsOrdinary", "14.03.1976 A\rB#\r", "A\rB", "\r"},
+        SplitCase{"UmlautAfterAShortDate", "1.3.1976 ä Anna", "ä Anna", ""},
+        SplitCase{"UmlautsInTexts", "14.03.1976 Jörg wird # älter", "Jörg wird ", " älter"}),
     [](const auto &info) { return info.param.name; });
 
 std::vector<std::string> Names(const DateList &list)

@@ -303,6 +303,34 @@ TEST_F(FestelFormTest, OnlyAMessageWiderThanItsColumnHasATooltip)
     EXPECT_TRUE(tooltipOver(1).endsWith("nicht in die Spalte passt!"));
 }
 
+TEST_F(FestelFormTest, ExportsTheRowsShownAsACalendarOrSaysWhyNot)
+{
+    List("14.03.1976 Anna wird # alt\n24.12.2026 Noch # bis Heiligabend\n");
+    CFestelForm &form = Form();
+    form.RunScan();
+    const QString ics = m_dir.filePath("Festmark.ics");
+    form.m_saveCalendarAs = [&ics](QWidget *) {
+        return ics;
+    };
+    form.OnExportCalendar();
+    QFile calendar(ics);
+    ASSERT_TRUE(calendar.open(QIODevice::ReadOnly));
+    const QByteArray text = calendar.readAll();
+    EXPECT_TRUE(text.startsWith("BEGIN:VCALENDAR\r\n"));
+    EXPECT_EQ(text.count("BEGIN:VEVENT"), Rows().size());
+    EXPECT_TRUE(text.contains("DTSTART;VALUE=DATE:20260314\r\nDTEND;VALUE=DATE:20260315\r\n"
+                              "SUMMARY:Anna wird 50 Jahre alt!\r\n"));
+    EXPECT_TRUE(m_boxes.texts.isEmpty());
+
+    form.m_saveCalendarAs = [this](QWidget *) {
+        return m_dir.filePath("fehlt/x.ics");
+    };
+    form.OnExportCalendar();
+    ASSERT_EQ(m_boxes.texts.size(), 1);
+    EXPECT_TRUE(m_boxes.texts[0].startsWith("Fehler beim Schreiben von "))
+        << m_boxes.texts[0].toStdString();
+}
+
 TEST(MidnightTest, AnOpenWindowScansAgainJustAfterMidnight)
 {
     const QDate day(2026, 12, 7);

@@ -1,0 +1,159 @@
+#include "ICalendar.h"
+
+#include <cstdio>
+#include <unordered_map>
+
+namespace {
+
+using namespace std::chrono;
+
+constexpr std::size_t kLineOctets = 75;
+
+// FNV-1a: the same number for the same bytes on every machine and in every run.
+class Fnv1a {
+public:
+    void Add(std::string_view bytes)
+    {
+        for (const char c : bytes) {
+            m_hash ^= static_cast<unsigned char>(c);
+            m_hash *= 1099511628211ULL;
+        }
+        Add('\0');
+    }
+    void Add(char c)
+    {
+        m_hash ^= static_cast<unsigned char>(c);
+        m_hash *= 1099511628211ULL;
+    }
+    std::uint64_t Value() const { return m_hash; }
+
+private:
+    std::uint64_t m_hash = 14695981039346656037ULL;
+};
+
+std::string DateValue(sys_days day)
+{
+    const year_month_day date{day};
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02u%02u", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+    return text;
+}
+
+char KindLetter(JubileeKind kind)
+{
+    switch (kind) {
+    case JubileeKind::Year:
+        return 'J';
+    case JubileeKind::Month:
+        return 'M';
+    case JubileeKind::Week:
+        return 'W';
+    case JubileeKind::Day:
+        break;
+    }
+    return 'T';
+}
+
+} // namespace
+
+ICalendarWriter::ICalendarWriter(const DateList &list, sys_seconds stamp)
+    : m_list(list)
+{
+    const auto day = floor<days>(stamp);
+    const year_month_day date{day};
+    const hh_mm_ss time{stamp - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02u%02uT%02d%02d%02dZ", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
+    m_stamp = text;
+
+    // An entry is known by its date and texts, not by its line: a line added above it must
+    // not change its events. The same entry twice counts its copies.
+    std::unordered_map<std::uint64_t, int> copies;
+    m_identity.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        Fnv1a hash;
+        hash.Add(std::to_string(list.SerialDay(i)));
+        hash.Add(list.NameText(i));
+        hash.Add(list.SuffixText(i));
+        Fnv1a identity = hash;
+        identity.Add(std::to_string(copies[hash.Value()]++));
+        m_identity.push_back(identity.Value());
+    }
+}
+
+void ICalendarWriter::Begin(std::string &out) const
+{
+    AppendContentLine(out, "BEGIN:VCALENDAR");
+    AppendContentLine(out, "VERSION:2.0");
+    AppendContentLine(out, "PRODID:-//Orvanta//Festmark " FESTMARK_VERSION "//DE");
+    AppendContentLine(out, "CALSCALE:GREGORIAN");
+    AppendContentLine(out, "METHOD:PUBLISH");
+    AppendContentLine(out, "X-WR-CALNAME:Festmark");
+}
+
+void ICalendarWriter::Add(std::string &out, const ScanHit &row) const
+{
+    const sys_days day{days{row.day}};
+    char uid[64];
+    std::snprintf(uid, sizeof uid, "%016llx-%s-%c@festmark",
+                  static_cast<unsigned long long>(m_identity[row.entry]), DateValue(day).c_str(),
+                  KindLetter(row.jubilee.kind));
+    std::string message;
+    AppendRowMessage(message, m_list, row);
+    std::string summary; // TEXT takes no control characters
+    AppendPrintable(summary, message);
+    AppendContentLine(out, "BEGIN:VEVENT");
+    AppendContentLine(out, std::string("UID:") + uid);
+    AppendContentLine(out, "DTSTAMP:" + m_stamp);
+    AppendContentLine(out, "DTSTART;VALUE=DATE:" + DateValue(day));
+    AppendContentLine(out, "DTEND;VALUE=DATE:" + DateValue(day + days{1}));
+    AppendContentLine(out, "SUMMARY:" + EscapedText(summary));
+    AppendContentLine(out, "TRANSP:TRANSPARENT"); // a jubilee takes no time from a day
+    AppendContentLine(out, "END:VEVENT");
+}
+
+void ICalendarWriter::End(std::string &out) const
+{
+    AppendContentLine(out, "END:VCALENDAR");
+}
+
+void AppendContentLine(std::string &out, std::string_view line)
+{
+    std::size_t room = kLineOctets;
+    while (line.size() > room) {
+        // Back up to the start of a character: UTF-8 continuation bytes are 10xxxxxx.
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+            --cut;
+        out.append(line.substr(0, cut)).append("\r\n ");
+        line.remove_prefix(cut);
+        room = kLineOctets - 1; // the leading blank counts
+    }
+    out.append(line).append("\r\n");
+}
+
+std::string EscapedText(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+        case ';':
+        case ',':
+            escaped += '\\';
+            escaped += c;
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
