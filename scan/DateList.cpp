@@ -1,6 +1,7 @@
 #include "DateList.h"
 
 #include "Calendar.h"
+#include "VCard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -238,6 +239,9 @@ DateList DateListReader::Finish()
     if (!m_pending.isEmpty())
         TakeLine(QByteArrayView(m_pending)); // the last line may lack its line break
     m_pending.clear();
+    if (m_cards)
+        m_cards->Finish();
+    ReportLeadingBlankLines(); // a file of blank lines only
     m_list.SetMissingCodePage(m_decoder->MissingCodePage());
     return std::move(m_list);
 }
@@ -257,6 +261,25 @@ QByteArrayView DateListReader::TakeLines(QByteArrayView text)
 void DateListReader::TakeLine(QByteArrayView raw)
 {
     ++m_lineNumber;
+    // An address book export is told by its first line that is not blank.
+    if (m_format == Format::Undecided) {
+        if (raw.trimmed().isEmpty()) {
+            ++m_leadingBlankLines;
+            return;
+        }
+        if (IsVCardBegin(raw)) {
+            m_format = Format::Cards;
+            m_cards = std::make_unique<VCardReader>(m_list);
+            m_leadingBlankLines = 0; // nothing amiss in an address book
+        } else {
+            m_format = Format::Dates;
+            ReportLeadingBlankLines();
+        }
+    }
+    if (m_format == Format::Cards) {
+        m_cards->Line(raw, m_lineNumber);
+        return;
+    }
     m_decoder->Decode(raw, m_line);
     int day = 0;
     int month = 0;
@@ -267,6 +290,13 @@ void DateListReader::TakeLine(QByteArrayView raw)
     }
     SplitEntryLine(m_line, m_name, m_suffix);
     m_list.Add(day, month, year, m_name, m_suffix);
+}
+
+void DateListReader::ReportLeadingBlankLines()
+{
+    for (int line = 1; line <= m_leadingBlankLines; ++line)
+        m_list.AddBadLine(line, "");
+    m_leadingBlankLines = 0;
 }
 
 namespace {

@@ -84,15 +84,17 @@ std::size_t Utf8Offset(std::string_view text, int count) noexcept;
 // neither break tab-separated lines nor steer the terminal.
 void AppendPrintable(std::string &out, std::string_view text);
 
-// Takes a file in pieces of any size and turns each complete line into an entry or a bad
-// line, so that the file is never held whole. Lines end with LF or CR LF.
 // The code pages behind "ANSI" and "OEM", by their names in Qt.
 struct CodePages {
     const char *ansi = "windows-1252";
     const char *oem = "IBM850";
 };
 
+// Takes a file in pieces of any size and turns each complete line into an entry or a bad
+// line, so that the file is never held whole. Lines end with LF or CR LF. A file whose first
+// line that is not blank is BEGIN:VCARD is an address book (see VCard.h).
 class LineDecoder;
+class VCardReader;
 class DateListReader {
 public:
     explicit DateListReader(int oemFile, const CodePages &pages = {});
@@ -104,7 +106,12 @@ public:
 private:
     QByteArrayView TakeLines(QByteArrayView text); // returns what follows the last line feed
     void TakeLine(QByteArrayView raw);
+    void ReportLeadingBlankLines();
 
+    enum class Format { Undecided, Dates, Cards };
+    Format m_format = Format::Undecided;
+    int m_leadingBlankLines = 0; // before the first line that says which format it is
+    std::unique_ptr<VCardReader> m_cards;
     std::unique_ptr<LineDecoder> m_decoder;
     DateList m_list;
     QByteArray m_pending; // the start of a line whose end has not come yet

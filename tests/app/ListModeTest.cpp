@@ -392,6 +392,22 @@ TEST_F(ListModeTest, CalendarFileIsWrittenWholeOrNotAtAll)
         << nowhere.err.toStdString();
 }
 
+TEST_F(ListModeTest, AnAddressBookWorksLikeADateList)
+{
+    const QString cards = Write("Kontakte.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Muster\r\n"
+                                                "BDAY:1976-03-14\r\nEND:VCARD\r\n"
+                                                "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ohne Jahr\r\n"
+                                                "BDAY:--0314\r\nEND:VCARD\r\n");
+    const Result listed = Run({"--file", cards, "--date", "14.03.2026"});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, kCaption14March + "14.03.2026\tHJ\tAnna Muster wird 50 Jahre alt!\n");
+    EXPECT_EQ(listed.err, "festmark: Fehler in Datei " + QDir::toNativeSeparators(cards) +
+                              QString::fromUtf8(", Zeile 6: Karte „Ohne Jahr“: Geburtstag ohne "
+                                                "Jahr (--0314)\n"));
+    const Result calendar = Start({"--ics", "--file", cards, "--date", "14.03.2026"});
+    EXPECT_TRUE(calendar.out.contains("SUMMARY:Anna Muster wird 50 Jahre alt!\r\n"));
+}
+
 class SlowListModeTest : public ListModeTest {};
 
 TEST_F(SlowListModeTest, HugeFileAndHugeLine)
