@@ -49,6 +49,8 @@ void CFestmarkApp::InitInstance()
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     if (m_quitting)
         return;
+    if (!form->SettingsProblem().isEmpty())
+        m_boxes.Show(form, form->SettingsProblem());
     form->RunScan();
 }
 

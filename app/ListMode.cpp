@@ -266,6 +266,19 @@ int ParseDays(const QCommandLineParser &parser, const QCommandLineOption &option
     return value;
 }
 
+// The last value of a long option as given: "--name VALUE" or "--name=VALUE".
+QByteArray LastValue(const QByteArrayList &arguments, const QByteArray &name)
+{
+    QByteArray value;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == name && i + 1 < arguments.size())
+            value = arguments[++i];
+        else if (arguments[i].startsWith(name + '='))
+            value = arguments[i].mid(name.size() + 1);
+    }
+    return value;
+}
+
 std::chrono::year_month_day ParseToday(const QString &text)
 {
     using namespace std::chrono;
@@ -293,8 +306,8 @@ std::chrono::year_month_day ParseToday(const QString &text)
 
 } // namespace
 
-int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FILE *out,
-                   std::FILE *err)
+int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
+                   const QString &exePath, std::FILE *out, std::FILE *err)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(
@@ -361,9 +374,18 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
         if (parser.isSet(oemOption) && parser.isSet(ansiOption))
             throw UsageError{"--oem und --ansi schließen einander aus"};
 
-        Settings settings = LoadSettings(DefaultFilePath(exePath));
-        if (parser.isSet(fileOption))
-            settings.filePath = parser.value(fileOption);
+        QString settingsProblem;
+        Settings settings = LoadSettings(DefaultFilePath(exePath), &settingsProblem);
+        if (!settingsProblem.isEmpty())
+            say(settingsProblem.toStdString());
+        std::string path; // the date list, as messages name it
+        if (parser.isSet(fileOption)) {
+            const QByteArray raw = LastValue(rawArguments, "--file");
+            settings.filePath = PathFromArgument(raw);
+            path = Printable(QString::fromUtf8(raw).toStdString());
+        } else {
+            path = Printable(QDir::toNativeSeparators(settings.filePath).toStdString());
+        }
         settings.startDays = ParseDays(parser, backOption, kMaxStartDays, settings.startDays);
         settings.stopDays = ParseDays(parser, aheadOption, kMaxStopDays, settings.stopDays);
         if (parser.isSet(oemOption))
@@ -380,8 +402,6 @@ int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FI
             file.emplace(parser.value(outputOption));
         Output &output = file ? static_cast<Output &>(*file) : standardOutput;
 
-        const std::string path =
-            Printable(QDir::toNativeSeparators(settings.filePath).toStdString());
         OpenError error = OpenError::None;
         const std::optional<DateList> list =
             ReadDateListFile(settings.filePath, settings.oemFile, &error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QStringList>
 
 #include <cstdio>
@@ -7,5 +8,7 @@
 // festmark with arguments: --help, --version, or --list, the scan of the window printed to
 // the terminal instead of the grid. Needs no display. Returns the exit status: 0 done, 1 the
 // date list cannot be opened, 2 a usage error.
-int RunCommandLine(const QStringList &arguments, const QString &exePath, std::FILE *out,
-                   std::FILE *err);
+// `rawArguments` are the same arguments as the bytes the terminal gave: a file name need not
+// be UTF-8.
+int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
+                   const QString &exePath, std::FILE *out, std::FILE *err);

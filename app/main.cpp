@@ -35,7 +35,10 @@ int main(int argc, char *argv[])
         PrepareConsole();
         QCoreApplication app(argc, argv);
         InstallGermanTranslations();
-        return RunCommandLine(QCoreApplication::arguments(),
+        QByteArrayList rawArguments;
+        for (int i = 0; i < argc; ++i)
+            rawArguments.append(QByteArray(argv[i]));
+        return RunCommandLine(QCoreApplication::arguments(), rawArguments,
                               QCoreApplication::applicationFilePath(), stdout, stderr);
     }
 

@@ -10,12 +10,16 @@
 namespace {
 
 // A value of the Desktop Entry Specification's string type: backslash, newline, tab and
-// carriage return escaped, so that no value can start a line of its own.
+// carriage return escaped, so that no value can start a line of its own, and blanks at either
+// end as \s, which readers would otherwise trim.
 [[maybe_unused]] QString EscapedValue(const QString &value)
 {
     QString escaped;
-    for (const QChar c : value) {
-        if (c == '\\')
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == ' ' && (i == 0 || i + 1 == value.size()))
+            escaped += QLatin1String("\\s");
+        else if (c == '\\')
             escaped += QLatin1String("\\\\");
         else if (c == '\n')
             escaped += QLatin1String("\\n");
@@ -52,8 +56,13 @@ QString AutostartEntryPath()
            QLatin1String("/autostart/Festmark.desktop");
 }
 
-void WriteAutostartEntry(bool enabled, const QString &exePath)
+bool WriteAutostartEntry(bool enabled, const QString &exePath, QString *problem)
 {
+    const auto fail = [problem](const QString &why) {
+        if (problem != nullptr)
+            *problem = why;
+        return false;
+    };
 #ifdef _WIN32
     QSettings run(
         QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
@@ -62,21 +71,33 @@ void WriteAutostartEntry(bool enabled, const QString &exePath)
         run.setValue(QStringLiteral("Festmark"), QDir::toNativeSeparators(exePath));
     else
         run.remove(QStringLiteral("Festmark"));
+    run.sync();
+    return run.status() == QSettings::NoError ||
+           fail(QStringLiteral("die Registry nimmt ihn nicht an"));
 #else
     const QString path = AutostartEntryPath();
     if (!enabled) {
         QFile::remove(path); // a missing entry is no error
-        return;
+        return true;
     }
+    // Qt reads bytes that are no UTF-8 as U+FFFD: such a path names no file any more.
+    if (exePath.contains(QChar::ReplacementCharacter))
+        return fail(QStringLiteral("Der Pfad des Programms ist kein gültiges UTF-8; der "
+                                   "Autostart-Eintrag wird nicht geschrieben."));
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
     // TryExec: once the program is gone, the entry does nothing.
-    const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Festmark\n"
-                                         "TryExec=%1\nExec=%2\n")
-                              .arg(EscapedValue(exePath), QuotedExec(exePath));
-    file.write(entry.toUtf8());
-    file.commit();
+    const QByteArray entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Festmark\n"
+                                            "TryExec=%1\nExec=%2\n")
+                                 .arg(EscapedValue(exePath), QuotedExec(exePath))
+                                 .toUtf8();
+    // Unbuffered, so that a full disk fails the write itself and never reaches the commit.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(entry) != entry.size() || !file.commit()) {
+        file.cancelWriting();
+        return fail(QStringLiteral("Der Autostart-Eintrag ließ sich nicht schreiben (%1).")
+                        .arg(file.errorString()));
+    }
+    return true;
 #endif
 }

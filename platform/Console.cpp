@@ -1,6 +1,8 @@
 #include "Console.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QStringDecoder>
 #include <QtGlobal>
 
 #ifdef _WIN32
@@ -8,6 +10,7 @@
 #include <windows.h>
 #else
 #include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -76,3 +79,19 @@ bool ShowsColourCodes(std::FILE *stream)
     return IsTerminal(stream) && !ColourRefused();
 }
 #endif
+
+QString PathFromArgument(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString path = utf8.decode(bytes);
+#ifndef _WIN32
+    if (utf8.hasError()) {
+        // O_PATH opens without reading: a pipe does not block, a folder stays a folder; the
+        // descriptor lives as long as the program.
+        const int descriptor = ::open(bytes.constData(), O_PATH | O_CLOEXEC);
+        if (descriptor >= 0)
+            return QStringLiteral("/proc/self/fd/%1").arg(descriptor);
+    }
+#endif
+    return path;
+}

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+
 #include <cstdio>
 
 // The terminal the list mode writes to.
@@ -14,3 +17,9 @@ bool IsTerminal(std::FILE *stream); // a console or terminal, not a file or a pi
 // Whether to write colour codes: to a terminal that shows them (Windows: a console that
 // understands them), unless NO_COLOR is set or TERM is "dumb".
 bool ShowsColourCodes(std::FILE *stream);
+
+// A file name as the terminal handed it over. Linux file names are bytes and need not be
+// UTF-8, which a QString cannot carry: such a file is opened here and named by its
+// descriptor (/proc/self/fd/N), so that it can still be read. Elsewhere, and for names that
+// are UTF-8, the name itself.
+QString PathFromArgument(const QByteArray &bytes);

@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace {
@@ -220,24 +221,28 @@ void DateListReader::Feed(QByteArrayView piece)
     }
     // A line that began in an earlier piece ends in this one, or later.
     if (!m_pending.isEmpty()) {
-        const qsizetype newline = piece.indexOf('\n');
-        if (newline < 0) {
+        qsizetype end = LineEnd(piece);
+        if (end < 0) {
             m_pending.append(piece.data(), piece.size());
             return;
         }
-        m_pending.append(piece.data(), newline + 1);
-        TakeLines(QByteArrayView(m_pending));
-        m_pending.clear();
-        piece = piece.sliced(newline + 1);
+        if (piece[end] == '\r' && end + 1 < piece.size() && piece[end + 1] == '\n')
+            ++end;
+        m_pending.append(piece.data(), end + 1);
+        const QByteArray left = TakeLines(QByteArrayView(m_pending), false).toByteArray();
+        m_pending = left; // a carriage return at the very end waits for the next byte
+        piece = piece.sliced(end + 1);
     }
-    const QByteArrayView left = TakeLines(piece);
+    const QByteArrayView left = TakeLines(piece, false);
     m_pending.append(left.data(), left.size());
 }
 
 DateList DateListReader::Finish()
 {
-    if (!m_pending.isEmpty())
-        TakeLine(QByteArrayView(m_pending)); // the last line may lack its line break
+    // The last line may lack its line break.
+    const QByteArrayView left = TakeLines(QByteArrayView(m_pending), true);
+    if (!left.empty())
+        TakeLine(left);
     m_pending.clear();
     if (m_cards)
         m_cards->Finish();
@@ -246,14 +251,26 @@ DateList DateListReader::Finish()
     return std::move(m_list);
 }
 
-QByteArrayView DateListReader::TakeLines(QByteArrayView text)
+qsizetype DateListReader::LineEnd(QByteArrayView text)
 {
-    for (qsizetype newline = text.indexOf('\n'); newline >= 0; newline = text.indexOf('\n')) {
-        QByteArrayView raw = text.first(newline);
-        if (raw.endsWith('\r'))
-            raw.chop(1);
-        TakeLine(raw);
-        text = text.sliced(newline + 1);
+    const qsizetype newline = text.indexOf('\n');
+    const qsizetype carriageReturn = text.first(newline < 0 ? text.size() : newline).indexOf('\r');
+    return carriageReturn >= 0 ? carriageReturn : newline;
+}
+
+QByteArrayView DateListReader::TakeLines(QByteArrayView text, bool atEnd)
+{
+    // LF, CR LF, and a lone CR (old Mac files) each end a line.
+    for (qsizetype end = LineEnd(text); end >= 0; end = LineEnd(text)) {
+        qsizetype next = end + 1;
+        if (text[end] == '\r') {
+            if (next == text.size() && !atEnd)
+                break; // LF or not: the next piece tells
+            if (next < text.size() && text[next] == '\n')
+                ++next;
+        }
+        TakeLine(text.first(end));
+        text = text.sliced(next);
     }
     return text;
 }
@@ -445,19 +462,25 @@ std::optional<DateList> ReadDateListFile(const QString &path, int oemFile, OpenE
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(OpenError::ReadFailed);
-    DateListReader reader(oemFile);
-    QByteArray chunk(kChunkSize, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = file.read(chunk.data(), kChunkSize);
-        if (got < 0)
-            return fail(OpenError::ReadFailed);
-        if (got == 0)
-            break;
-        reader.Feed(QByteArrayView(chunk.constData(), got));
+    // A file under the size limit can still hold more entries than the memory: it is refused
+    // rather than ending the program.
+    try {
+        DateListReader reader(oemFile);
+        QByteArray chunk(kChunkSize, Qt::Uninitialized);
+        for (;;) {
+            const qint64 got = file.read(chunk.data(), kChunkSize);
+            if (got < 0)
+                return fail(OpenError::ReadFailed);
+            if (got == 0)
+                break;
+            reader.Feed(QByteArrayView(chunk.constData(), got));
+        }
+        if (error != nullptr)
+            *error = OpenError::None;
+        return reader.Finish();
+    } catch (const std::bad_alloc &) {
+        return fail(OpenError::OutOfMemory);
     }
-    if (error != nullptr)
-        *error = OpenError::None;
-    return reader.Finish();
 }
 
 std::string OpenErrorText(OpenError error)
@@ -479,6 +502,8 @@ std::string OpenErrorText(OpenError error)
         return "keine Berechtigung zum Lesen";
     case OpenError::ReadFailed:
         return "Lesefehler";
+    case OpenError::OutOfMemory:
+        return "zu groß für den freien Speicher";
     }
     return {};
 }

@@ -91,7 +91,7 @@ struct CodePages {
 };
 
 // Takes a file in pieces of any size and turns each complete line into an entry or a bad
-// line, so that the file is never held whole. Lines end with LF or CR LF. A file whose first
+// line, so that the file is never held whole. Lines end with LF, CR LF or CR. A file whose first
 // line that is not blank is BEGIN:VCARD is an address book (see VCard.h).
 class LineDecoder;
 class VCardReader;
@@ -104,7 +104,9 @@ public:
     DateList Finish(); // the last line may lack its line break
 
 private:
-    QByteArrayView TakeLines(QByteArrayView text); // returns what follows the last line feed
+    // Every complete line of `text`; what follows the last line end is returned.
+    QByteArrayView TakeLines(QByteArrayView text, bool atEnd);
+    static qsizetype LineEnd(QByteArrayView text); // the first LF or CR; -1 when none
     void TakeLine(QByteArrayView raw);
     void ReportLeadingBlankLines();
 
@@ -131,6 +133,7 @@ enum class OpenError {
     TooLarge,     // over 1 GiB
     NoPermission, // not the user's to read
     ReadFailed,   // opened, but reading failed
+    OutOfMemory,  // its entries would not fit the free memory
 };
 DateList ParseDateList(QByteArrayView content, int oemFile);
 // None when the file cannot be read; then `error` (if given) says why.

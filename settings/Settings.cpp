@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include "SettingsStore.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -8,22 +10,27 @@
 
 namespace {
 
-// Group "Settings" of the user's profile.
-class Store : public QSettings {
-public:
-    Store()
-        : QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Orvanta"),
-                    QStringLiteral("Festmark"))
-    {
-        beginGroup(QStringLiteral("Settings"));
-    }
-};
-
+// A whole number in 32 bits, or the fallback: a larger one must not wrap round into range.
 int ReadInt(const QSettings &store, const QString &key, int fallback)
 {
     bool ok = false;
-    const int value = store.value(key, fallback).toInt(&ok);
+    const int value = store.value(key, fallback).toString().trimmed().toInt(&ok);
     return ok ? value : fallback;
+}
+
+// A settings file that is a pipe or a device could block the program for ever: such a file
+// is neither read nor written.
+bool IsUnusable(const QString &path)
+{
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.exists() && !info.isFile();
+}
+
+QString UnusableMessage(const QString &path)
+{
+    return QStringLiteral("Die Einstellungen %1 sind keine gewöhnliche Datei; Festmark nimmt die "
+                          "Standardwerte und speichert nichts.")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 } // namespace
@@ -35,10 +42,17 @@ Settings DefaultSettings(const QString &defaultFilePath)
     return settings;
 }
 
-Settings LoadSettings(const QString &defaultFilePath)
+Settings LoadSettings(const QString &defaultFilePath, QString *problem)
 {
     const Settings defaults = DefaultSettings(defaultFilePath);
-    const Store store;
+    if (IsUnusable(SettingsFilePath())) {
+        if (problem != nullptr)
+            *problem = UnusableMessage(SettingsFilePath());
+        return defaults;
+    }
+    const std::unique_ptr<QSettings> stored = ReadSettings();
+    stored->beginGroup(QStringLiteral("Settings"));
+    const QSettings &store = *stored;
     Settings settings;
     settings.startDays = std::clamp(ReadInt(store, QStringLiteral("Startday"), defaults.startDays),
                                     0, kMaxStartDays);
@@ -50,14 +64,25 @@ Settings LoadSettings(const QString &defaultFilePath)
     return settings;
 }
 
-void SaveSettings(const Settings &settings)
+bool SaveSettings(const Settings &settings, QString *problem)
 {
-    Store store;
-    store.setValue(QStringLiteral("Startday"), settings.startDays);
-    store.setValue(QStringLiteral("Stopday"), settings.stopDays);
-    store.setValue(QStringLiteral("OEM"), settings.oemFile);
-    store.setValue(QStringLiteral("FilePath"), settings.filePath);
-    store.setValue(QStringLiteral("auto"), settings.autoStart);
+    QString reason;
+    if (IsUnusable(SettingsFilePath())) {
+        reason = UnusableMessage(SettingsFilePath());
+    } else if (!WriteSettingsGroup(QStringLiteral("Settings"),
+                                   {{QStringLiteral("FilePath"), settings.filePath},
+                                    {QStringLiteral("OEM"), settings.oemFile},
+                                    {QStringLiteral("Startday"), settings.startDays},
+                                    {QStringLiteral("Stopday"), settings.stopDays},
+                                    {QStringLiteral("auto"), settings.autoStart}},
+                                   &reason)) {
+        reason = QStringLiteral("Die Einstellungen ließen sich nicht speichern (%1); es gelten die "
+                                "zuletzt gespeicherten.")
+                     .arg(reason);
+    }
+    if (problem != nullptr)
+        *problem = reason;
+    return reason.isEmpty();
 }
 
 QString DefaultFilePath(const QString &exePath)

@@ -18,10 +18,12 @@ struct Settings {
 constexpr int kMaxStartDays = 3652;
 constexpr int kMaxStopDays = 13149;
 
-// Missing values take their defaults; days outside the options' ranges are brought into
-// them: a hand-edited file must not start a scan that runs for hours.
-Settings LoadSettings(const QString &defaultFilePath);
-void SaveSettings(const Settings &settings);
+// Missing values and values that are no 32-bit whole number take their defaults; values
+// outside the options' ranges are brought into them: a hand-edited file must not start a scan
+// that runs for hours. A settings file that is no regular file is not read: `problem` says so.
+Settings LoadSettings(const QString &defaultFilePath, QString *problem = nullptr);
+// All five values at once, or none (false, `problem` says why): the old settings then stay.
+bool SaveSettings(const Settings &settings, QString *problem = nullptr);
 
 // The defaults the options' "Standard" restores (code page ANSI, like a first start).
 Settings DefaultSettings(const QString &defaultFilePath);

@@ -4,7 +4,9 @@
   window the window painted with the results of a 10-entry list against a bare Qt Widgets
          window (CPU until the program is idle, under Xvfb with openbox);
   scan   the window's scan of 10,000 entries over the longest window (CPU until idle, peak
-         memory) against `festmark --list` over the same list.
+         memory) against `festmark --list` over the same list;
+  big    peak memory of the list mode and the window for 500 MB of blank lines and 500 MB of
+         entries, against twice the file's size (not run unless asked for).
 Prints medians and ratios. Usage: tools/bench-start.py [--runs R] [--festmark PATH] [what...]
 Needs Xvfb, openbox and xdotool (tools/install-deps.sh); build first (tools/build.sh)."""
 import argparse
@@ -112,11 +114,45 @@ class Desktop:
             process.wait()
 
 
+def write_big_files(work):
+    """500 MB of blank lines, and 500 MB of entries in lines of about 33 bytes."""
+    blank = os.path.join(work, "blank.txt")
+    with open(blank, "wb") as out:
+        for _ in range(500):
+            out.write(b"\n" * (1 << 20))
+    entries = os.path.join(work, "entries.txt")
+    rng = random.Random(1)
+    lengths = [31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31]
+    with open(entries, "wb") as out:
+        size, number, lines = 0, 0, []
+        while size < 500 << 20:
+            number += 1
+            y, m = 1900 + rng.randrange(126), 1 + rng.randrange(12)
+            line = f"{1 + rng.randrange(lengths[m - 1]):02d}.{m:02d}.{y:04d} Person {number} " \
+                   "wird # alt\n".encode()
+            lines.append(line)
+            size += len(line)
+            if len(lines) == 100000:
+                out.write(b"".join(lines))
+                lines = []
+        out.write(b"".join(lines))
+    return blank, entries
+
+
+def peak_of_run(command, env):
+    """Peak resident MB of a program that ends by itself, from /usr/bin/time."""
+    with tempfile.NamedTemporaryFile("r") as report:
+        subprocess.run(["/usr/bin/time", "-o", report.name, "-f", "%M"] + command, env=env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return int(report.read().split()[-1]) / 1024
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=10)
     parser.add_argument("--festmark", default=os.path.join(BUILD, "app", "festmark"))
-    parser.add_argument("what", nargs="*", default=["list", "window", "scan"])
+    parser.add_argument("what", nargs="*", default=["list", "window", "scan"],
+                        choices=["list", "window", "scan", "big"])
     args = parser.parse_args()
     bench = os.path.join(BUILD, "tools", "bench")
 
@@ -146,6 +182,19 @@ def main():
         a = report("festmark --list", mine, "cpu+wall")
         b = report("bare Qt Core program", bare, "cpu+wall")
         print(f"  ratio: {a / b:.2f}")
+
+    if "big" in args.what:
+        print("peak memory for big files (500 MB each):")
+        files = write_big_files(work)
+        with Desktop() as desktop:
+            genv = dict(env, DISPLAY=desktop.display)
+            for path in files:
+                size = os.path.getsize(path) / (1 << 20)
+                listed = peak_of_run([args.festmark, "--list", "--file", path], env)
+                settings(path, 2, 7)
+                _, window = run_until_idle([args.festmark], genv, "^Festmark [0-9]")
+                print(f"  {os.path.basename(path):12s} {size:5.0f} MB: list mode {listed:6.1f} MB, "
+                      f"window {window:6.1f} MB (twice the file: {2 * size:.0f} MB)")
 
     if "window" in args.what or "scan" in args.what:
         with Desktop() as desktop:

@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-30}
 build_dir=${FESTMARK_FUZZ_BUILD_DIR:-$root/build-fuzz}
-targets=(datelist vcard)
+targets=(datelist vcard settings autostart listmode)
 
 "$root/tools/install-deps.sh"
 CXX=clang++ cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

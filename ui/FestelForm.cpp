@@ -14,6 +14,8 @@
 #include <QKeyEvent>
 #include <QSaveFile>
 
+#include <cstdio>
+
 namespace {
 
 constexpr int kInfoBitmap = 133;
@@ -44,7 +46,7 @@ CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget
 
     m_exePath = QCoreApplication::applicationFilePath();
     m_defaultFilePath = DefaultFilePath(m_exePath);
-    ApplySettings(LoadSettings(m_defaultFilePath));
+    ApplySettings(LoadSettings(m_defaultFilePath, &m_settingsProblem));
 
     connect(ui->exitButton, &QPushButton::clicked, this, &CFestelForm::OnExitButton);
     connect(ui->optionsButton, &QPushButton::clicked, this, &CFestelForm::OnOptionsButton);
@@ -55,8 +57,11 @@ CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget
 
 CFestelForm::~CFestelForm()
 {
-    SaveSettings(CurrentSettings());
-    WriteAutostartEntry(m_autoStart != 0, m_exePath);
+    // The window is gone by now: what could not be saved is said on the terminal.
+    QString problem;
+    if (!SaveSettings(CurrentSettings(), &problem) ||
+        !WriteAutostartEntry(m_autoStart != 0, m_exePath, &problem))
+        std::fprintf(stderr, "festmark: %s\n", problem.toLocal8Bit().constData());
     delete ui;
 }
 

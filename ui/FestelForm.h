@@ -59,6 +59,8 @@ public:
     // The settings as one value, and the defaults the options restore.
     Settings CurrentSettings() const;
     void ApplySettings(const Settings &settings);
+    // Why the stored settings could not be read (empty when they could).
+    const QString &SettingsProblem() const { return m_settingsProblem; }
 
     // The day the scan takes for today; the system's local date unless a test sets one.
     std::function<std::chrono::year_month_day()> m_today;
@@ -99,5 +101,6 @@ private:
     int m_progressSteps = 0;                         // days scanned so far
     QElapsedTimer m_progressPainted;
     bool m_codePageReported = false; // a missing code page is told once
+    QString m_settingsProblem;
     QTimer m_midnightTimer;
 };

@@ -86,8 +86,11 @@ bool CMSFlexGrid::viewportEvent(QEvent *event)
         const QString text = index.data().toString();
         const int room =
             visualRect(index).width() - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) - 2;
+        // The message comes from the user's file: shown as text, never read as markup.
         if (index.isValid() && viewport()->fontMetrics().horizontalAdvance(text) > room)
-            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+            QToolTip::showText(help->globalPos(),
+                               QStringLiteral("<qt>%1</qt>").arg(text.toHtmlEscaped()), viewport(),
+                               visualRect(index));
         else
             QToolTip::hideText();
         return true;

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <utility>
 
 bool g_todaySoundPlayed = false;
@@ -79,8 +80,16 @@ void CFestelForm::RunScan()
         const auto entries = std::make_shared<const DateList>(std::move(*list));
         m_grid->Model()->Reset(entries);
         FormSink sink(*this);
-        RunWindowScan(window, *entries, sink);
-        FlushRows();
+        try {
+            RunWindowScan(window, *entries, sink);
+            FlushRows();
+        } catch (const std::bad_alloc &) {
+            // More rows than the memory holds: the program goes on, and the user hears why.
+            m_pendingRows.clear();
+            m_pendingRows.shrink_to_fit();
+            m_boxes.Show(this, QStringLiteral("Zu viele Jubiläen für den freien Speicher; ein "
+                                              "kürzerer Zeitraum hilft."));
+        }
     }
 
     m_progress->setValue(0);

@@ -408,7 +408,60 @@ TEST_F(ListModeTest, AnAddressBookWorksLikeADateList)
     EXPECT_TRUE(calendar.out.contains("SUMMARY:Anna Muster wird 50 Jahre alt!\r\n"));
 }
 
+#ifndef _WIN32
+TEST_F(ListModeTest, HostileNamesAndFilesAreHandledWithoutHarm)
+{
+    // Settings that are a pipe are passed by (they would block for ever).
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("config/Orvanta/Festmark.conf")).constData(), 0600), 0);
+    const QString list = Write("f.txt", "14.03.1976 Anna wird # alt\n");
+    const Result piped = Run({"--file", list, "--date", "14.03.2026"});
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_TRUE(piped.err.contains(QString::fromUtf8("keine gewöhnliche Datei")))
+        << piped.err.toStdString();
+    EXPECT_TRUE(piped.out.endsWith("\tHJ\tAnna wird 50 Jahre alt!\n"));
+    // A name with a control character is printed harmless, one with bytes that are no UTF-8
+    // is read all the same.
+    const Result escape = Run({"--file", Path("x\x1b[31my.txt"), "--date", "14.03.2026"});
+    EXPECT_FALSE(escape.err.contains('\x1b'));
+    EXPECT_TRUE(escape.err.contains(QString::fromUtf8("x\uFFFD[31my.txt")))
+        << escape.err.toStdString();
+    QProcess raw;
+    raw.setWorkingDirectory(m_dir.path());
+    raw.start("sh", {"-c",
+                     "printf '14.03.1976 J\\366rg wird # alt\\n' > \"$(printf 'j\\366rg.txt')\" && "
+                     "exec \"$0\" --list --file \"$(printf 'j\\366rg.txt')\" --date 14.03.2026",
+                     FESTMARK_BINARY});
+    ASSERT_TRUE(raw.waitForFinished());
+    EXPECT_EQ(raw.exitCode(), 0) << raw.readAllStandardError().toStdString();
+    EXPECT_TRUE(raw.readAllStandardOutput().endsWith(
+        QString::fromUtf8("\tHJ\tJörg wird 50 Jahre alt!\n").toUtf8()));
+}
+#endif
+
+TEST_F(ListModeTest, ManyBadLinesAreReportedUpToAThousandThenCounted)
+{
+    const QString file = Write("f.txt", QByteArray(1500, '\n') + "14.03.1976 Anna wird # alt\n");
+    const Result r = Run({"--file", file, "--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 0);
+    const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1001);
+    EXPECT_TRUE(lines[999].endsWith(", Zeile 1000: "));
+    EXPECT_TRUE(lines[1000].endsWith(": ... und 500 weitere fehlerhafte Zeilen"))
+        << lines[1000].toStdString();
+    EXPECT_TRUE(r.out.endsWith("\tHJ\tAnna wird 50 Jahre alt!\n"));
+}
+
 class SlowListModeTest : public ListModeTest {};
+
+TEST_F(SlowListModeTest, FiftyMegabytesOfBlankLinesAreCountedNotPrinted)
+{
+    const QString file = Write("leer.txt", QByteArray(50 * 1024 * 1024, '\n'));
+    const Result r = Run({"--file", file, "--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err.count('\n'), 1001);
+    EXPECT_TRUE(r.err.endsWith(
+        QString(": ... und %1 weitere fehlerhafte Zeilen\n").arg(50 * 1024 * 1024 - 1000)));
+}
 
 TEST_F(SlowListModeTest, HugeFileAndHugeLine)
 {

@@ -1,4 +1,4 @@
-// libFuzzer: any bytes through the date list reader, the scan and the reports.
+// libFuzzer: any bytes through the date list reader, the scan over any window and the reports.
 #include "DateList.h"
 #include "Scan.h"
 
@@ -26,18 +26,21 @@ struct CountingSink : ScanSink {
 
 } // namespace
 
-// The first byte picks the code page and the window; the rest is the file.
+// The first byte picks the code page, the next four the window (anywhere up to the longest
+// one the options allow); the rest is the file.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace std::chrono;
-    if (size == 0)
+    if (size < 5)
         return 0;
     const int control = data[0];
-    const QByteArrayView content(reinterpret_cast<const char *>(data + 1),
-                                 static_cast<qsizetype>(size - 1));
+    const int back = (data[1] << 8 | data[2]) % 3653;
+    const int ahead = (data[3] << 8 | data[4]) % 13150;
+    const QByteArrayView content(reinterpret_cast<const char *>(data + 5),
+                                 static_cast<qsizetype>(size - 5));
     const DateList list = ParseDateList(content, control & 1);
     CountingSink sink(list);
-    const ScanWindow window = MakeScanWindow(2026y / March / 14, (control >> 1) & 7, control >> 4);
+    const ScanWindow window = MakeScanWindow(2026y / March / 14, back, ahead);
     RunWindowScan(window, list, sink);
     if (list.BadLineCount() > 0)
         sink.bytes += BadLinesMessage("f", list).size();

@@ -2,6 +2,8 @@
 #include "Autostart.h"
 #include "TestSettings.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,5 +34,63 @@ TEST(AutostartTest, ExecQuotesWhatTheDesktopEntryFormatReserves)
     EXPECT_TRUE(Entry().contains("Exec=\"/opt/a b/\\\\$x\\\\`y\\\\\"z\\\\\\\\w%%/festmark\"\n"))
         << Entry().toStdString();
 }
+
+// What a desktop entry's string value means, its escapes undone.
+QString Unescaped(const QString &value)
+{
+    QString text;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            text += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        text += next == 'n'   ? QChar('\n')
+                : next == 't' ? QChar('\t')
+                : next == 'r' ? QChar('\r')
+                : next == 's' ? QChar(' ')
+                              : next;
+    }
+    return text;
+}
+
+TEST(AutostartTest, ALineBreakInThePathCannotAddLinesToTheEntry)
+{
+    const QString path = "/opt/a\nExec=sh -c 'rm -rf ~'\tb\rc/festmark";
+    ASSERT_TRUE(WriteAutostartEntry(true, path));
+    const QStringList lines = Entry().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << Entry().toStdString();
+    EXPECT_EQ(Unescaped(lines[3].mid(QString("TryExec=").size())), path);
+    QString exec = Unescaped(lines[4].mid(QString("Exec=").size()));
+    EXPECT_EQ(exec.mid(1, exec.size() - 2), path); // within its quotes, nothing to escape
+}
+
+TEST(AutostartTest, APathThatIsNoUtf8GetsNoEntry)
+{
+    ASSERT_TRUE(WriteAutostartEntry(true, "/alter Ort/festmark"));
+    QString problem;
+    EXPECT_FALSE(
+        WriteAutostartEntry(true, QString::fromUtf8("/opt/j\xef\xbf\xbdrg/festmark"), &problem));
+    EXPECT_TRUE(problem.contains("UTF-8")) << problem.toStdString();
+    EXPECT_TRUE(Entry().contains("Exec=\"/alter Ort/festmark\"")); // the old one stays
+}
+
+#ifndef _WIN32
+TEST(AutostartTest, AFullDiskKeepsTheOldEntry)
+{
+    QTemporaryDir dir;
+    SmallDisk disk(dir.filePath("config"));
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a small tmpfs needs root (CI runs the tests as root)";
+    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+    ASSERT_TRUE(WriteAutostartEntry(true, "/alter Ort/festmark"));
+    const QString before = Entry();
+    disk.LeaveFree(0);
+    EXPECT_FALSE(WriteAutostartEntry(true, "/neuer Ort/festmark"));
+    EXPECT_EQ(Entry(), before);
+    qputenv("XDG_CONFIG_HOME", home);
+}
+#endif
 
 } // namespace

@@ -174,12 +174,13 @@ TEST(ParseDateListTest, BadLinesAreKeptWithTheirNumbersAndTheRestIsRead)
 
 TEST(ParseDateListTest, PiecesOfAnySizeGiveTheSameList)
 {
+    // LF, CR LF and an old Mac file's lone CR all end lines, wherever a piece ends.
     const std::string content = "\xEF\xBB\xBF"
-                                "14.03.1976 Anna wird # alt\r\n\nkein Datum\r\n"
+                                "14.03.1976 Anna wird # alt\r\n\nkein Datum\r01.01.2000 Mac\r"
                                 "29.02.1980 J\xC3\xB6rg # \xC3\xA4lter\n10.05.2000 Meier";
     const DateList whole = ParseDateList(QByteArrayView(content.data(), content.size()), 0);
     ASSERT_EQ(Names(whole),
-              (std::vector<std::string>{"Anna wird | alt", "Jörg | älter", "Meier|"}));
+              (std::vector<std::string>{"Anna wird | alt", "Mac|", "Jörg | älter", "Meier|"}));
     for (std::size_t piece = 1; piece <= 8; ++piece) {
         DateListReader reader(0);
         for (std::size_t at = 0; at < content.size(); at += piece)
@@ -191,6 +192,8 @@ TEST(ParseDateListTest, PiecesOfAnySizeGiveTheSameList)
         EXPECT_EQ(list.BadLines()[1].lineNumber, 3);
         EXPECT_EQ(list.BadLines()[1].text, "kein Datum");
     }
+    EXPECT_EQ(Names(ParseDateList("14.03.1976 Anna\r10.05.2000 Meier\r", 0)),
+              (std::vector<std::string>{"Anna|", "Meier|"}));
 }
 
 TEST(ParseDateListTest, ByteOrderMarkIsSkipped)

@@ -5,6 +5,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
+#include <QTemporaryDir>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -46,7 +53,7 @@ TEST_F(SettingsTest, EmptyStoredPathStaysEmpty)
 
 struct ClampCase {
     const char *name;
-    QVariant startDay, stopDay, oem;
+    QVariant startDay, stopDay, oem; // as a hand-edited file holds them
     int expectedStart, expectedStop, expectedOem;
 };
 
@@ -72,6 +79,72 @@ INSTANTIATE_TEST_SUITE_P(Cases, SettingsClampTest,
                                          ClampCase{"HandEditedText", "zwei", "sieben", "ja", 2, 7,
                                                    0}),
                          [](const auto &info) { return info.param.name; });
+
+#ifndef _WIN32
+QByteArray Stored()
+{
+    QFile file(SettingsFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST_F(SettingsTest, AFullDiskKeepsTheOldSettingsWhole)
+{
+    QTemporaryDir dir;
+    SmallDisk disk(dir.filePath("config"));
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a small tmpfs needs root (CI runs the tests as root)";
+    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+    const Settings old{3, 9, 0, "/daten/Festmark.txt", 0};
+    ASSERT_TRUE(SaveSettings(old));
+    const QByteArray before = Stored();
+    for (const int free : {4, 0}) {
+        disk.LeaveFree(free);
+        QString problem;
+        EXPECT_FALSE(SaveSettings({5, 11, 1, QString(5000, 'p'), 1}, &problem)) << free;
+        EXPECT_TRUE(problem.startsWith(QString::fromUtf8("Die Einstellungen ließen sich nicht")));
+        EXPECT_EQ(Stored(), before) << free << " KiB free";
+        EXPECT_EQ(LoadSettings("/x"), old);
+    }
+    qputenv("XDG_CONFIG_HOME", home);
+}
+
+TEST_F(SettingsTest, ProgramsEndingTogetherLeaveOneProgramsWholeSettings)
+{
+    // Six programs save their own five values forty times each, all at once.
+    std::vector<pid_t> children;
+    for (int program = 1; program <= 6; ++program) {
+        const pid_t child = fork();
+        if (child == 0) {
+            for (int i = 0; i < 40; ++i)
+                SaveSettings({program, program, program % 2, "/liste/" + QString::number(program),
+                              program % 2});
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children)
+        waitpid(child, nullptr, 0);
+    const Settings stored = LoadSettings("/x");
+    EXPECT_EQ(stored.stopDays, stored.startDays);
+    EXPECT_EQ(stored.oemFile, stored.startDays % 2);
+    EXPECT_EQ(stored.autoStart, stored.startDays % 2);
+    EXPECT_EQ(stored.filePath, "/liste/" + QString::number(stored.startDays));
+}
+
+TEST_F(SettingsTest, SettingsThatAreNoFileAreNeitherReadNorWritten)
+{
+    QDir().mkpath(ConfigHome() + "/Orvanta");
+    ASSERT_EQ(mkfifo(QFile::encodeName(SettingsFile()).constData(), 0600), 0);
+    QString problem;
+    EXPECT_EQ(LoadSettings("/x"), DefaultSettings("/x")); // and no hang on the pipe
+    LoadSettings("/x", &problem);
+    EXPECT_TRUE(problem.contains(QString::fromUtf8("keine gewöhnliche Datei")))
+        << problem.toStdString();
+    EXPECT_FALSE(SaveSettings(DefaultSettings("/x")));
+    EXPECT_FALSE(QFileInfo(SettingsFile()).isFile()); // still the pipe
+}
+#endif
 
 TEST(DefaultFilePathTest, BesideTheProgramOrInTheHomeFolder)
 {

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -285,10 +286,10 @@ TEST_F(FestelFormTest, ShowsTodaysFirstRowSelectedAndCopiesSelectedRows)
               "14.03.2026\tBert wird 26 Jahre alt!\n14.03.2026\tCem wird 36 Jahre alt!\n");
 }
 
-TEST_F(FestelFormTest, OnlyAMessageWiderThanItsColumnHasATooltip)
+TEST_F(FestelFormTest, OnlyAMessageWiderThanItsColumnHasATooltipAndItIsNoMarkup)
 {
-    List("14.03.2000 Kurz #\n14.03.1976 Anna wird # alt und hat einen sehr, sehr, sehr langen "
-         "Text, der nicht in die Spalte passt\n");
+    List("14.03.2000 Kurz #\n14.03.1976 <img src=/dev/zero>Anna wird # alt und hat einen sehr, "
+         "sehr langen Text, der nicht in die Spalte passt\n");
     CFestelForm &form = Form();
     form.show();
     form.RunScan();
@@ -300,7 +301,19 @@ TEST_F(FestelFormTest, OnlyAMessageWiderThanItsColumnHasATooltip)
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
     EXPECT_EQ(tooltipOver(0), "");
-    EXPECT_TRUE(tooltipOver(1).endsWith("nicht in die Spalte passt!"));
+    const QString tooltip = tooltipOver(1);
+    EXPECT_TRUE(tooltip.contains("&lt;img src=/dev/zero&gt;Anna")) << tooltip.toStdString();
+    EXPECT_TRUE(tooltip.contains("nicht in die Spalte passt!"));
+}
+
+TEST(MessageBoxTest, ShowsTheUsersTextsAsTextNeverAsMarkup)
+{
+    Qt::TextFormat format = Qt::AutoText;
+    WhenModalShown(
+        [&format](QWidget *modal) { format = qobject_cast<QMessageBox *>(modal)->textFormat(); });
+    MessageBoxService().Show(nullptr, "Fehler beim Öffnen von <img src=/dev/zero>: Datei nicht "
+                                      "gefunden");
+    EXPECT_EQ(format, Qt::PlainText);
 }
 
 TEST_F(FestelFormTest, ExportsTheRowsShownAsACalendarOrSaysWhyNot)
