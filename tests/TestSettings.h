@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 #include <QVariant>
 
 // The test process's own settings folder (set up by the test main), emptied between tests.
@@ -50,23 +51,29 @@ inline void StartWithDateList(const QString &folder, const QByteArray &content)
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 
-// A tmpfs of 64 KiB at `folder`, to fill for full-disk tests. Mounting needs root (as the
-// tests run in CI); Mounted() tells whether it worked.
-class SmallDisk {
+// The settings folder on a tmpfs of 64 KiB, to fill for full-disk tests: XDG_CONFIG_HOME
+// points there while the object lives. Mounting needs root (as the tests run in CI);
+// Mounted() tells whether it worked.
+class SmallConfigDisk {
 public:
-    explicit SmallDisk(const QString &folder)
-        : m_folder(QFile::encodeName(folder))
+    SmallConfigDisk()
+        : m_folder(QFile::encodeName(m_dir.filePath("config")))
+        , m_home(qgetenv("XDG_CONFIG_HOME"))
     {
-        QDir().mkpath(folder);
+        QDir().mkpath(m_dir.filePath("config"));
         m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=64k") == 0;
-    }
-    ~SmallDisk()
-    {
         if (m_mounted)
-            ::umount2(m_folder.constData(), MNT_DETACH);
+            qputenv("XDG_CONFIG_HOME", m_folder);
     }
-    SmallDisk(const SmallDisk &) = delete;
-    SmallDisk &operator=(const SmallDisk &) = delete;
+    ~SmallConfigDisk()
+    {
+        if (!m_mounted)
+            return;
+        qputenv("XDG_CONFIG_HOME", m_home);
+        ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    SmallConfigDisk(const SmallConfigDisk &) = delete;
+    SmallConfigDisk &operator=(const SmallConfigDisk &) = delete;
 
     bool Mounted() const { return m_mounted; }
 
@@ -82,8 +89,29 @@ public:
     }
 
 private:
+    QTemporaryDir m_dir;
     QByteArray m_folder;
+    QByteArray m_home;
     bool m_mounted = false;
     int m_fillers = 0;
 };
 #endif
+
+// What a desktop entry's string value means, its escapes undone.
+inline QString UnescapedDesktopValue(const QString &value)
+{
+    QString text;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            text += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        text += next == 'n'   ? QChar('\n')
+                : next == 't' ? QChar('\t')
+                : next == 'r' ? QChar('\r')
+                : next == 's' ? QChar(' ')
+                              : next;
+    }
+    return text;
+}

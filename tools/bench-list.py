@@ -9,25 +9,16 @@ Build first (tools/build.sh); the binaries are taken from build/ unless given.""
 import argparse
 import filecmp
 import os
-import random
 import statistics
 import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from benchlib import write_list  # noqa: E402
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.environ.get("FESTMARK_BUILD_DIR", os.path.join(ROOT, "build"))
-
-
-def write_list(path, entries):
-    rng = random.Random(42)
-    lengths = [31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31]
-    with open(path, "w", encoding="utf-8") as out:
-        for i in range(1, entries + 1):
-            y = 1900 + rng.randrange(126)
-            m = 1 + rng.randrange(12)
-            d = 1 + rng.randrange(lengths[m - 1])
-            out.write(f"{d:02d}.{m:02d}.{y:04d} Person {i} wird # alt\n")
 
 
 def measure(command, env):

@@ -19,6 +19,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from benchlib import DAYS_IN_MONTH, write_list  # noqa: E402
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.environ.get("FESTMARK_BUILD_DIR", os.path.join(ROOT, "build"))
 
@@ -42,17 +45,6 @@ def peak_of(pid):
             if line.startswith("VmHWM:"):
                 return int(line.split()[1]) / 1024
     return 0.0
-
-
-def write_list(path, entries):
-    rng = random.Random(42)
-    lengths = [31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31]
-    with open(path, "w", encoding="utf-8") as out:
-        for i in range(1, entries + 1):
-            y = 1900 + rng.randrange(126)
-            m = 1 + rng.randrange(12)
-            d = 1 + rng.randrange(lengths[m - 1])
-            out.write(f"{d:02d}.{m:02d}.{y:04d} Person {i} wird # alt\n")
 
 
 def run_to_end(command, env):
@@ -122,13 +114,12 @@ def write_big_files(work):
             out.write(b"\n" * (1 << 20))
     entries = os.path.join(work, "entries.txt")
     rng = random.Random(1)
-    lengths = [31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31]
     with open(entries, "wb") as out:
         size, number, lines = 0, 0, []
         while size < 500 << 20:
             number += 1
             y, m = 1900 + rng.randrange(126), 1 + rng.randrange(12)
-            line = f"{1 + rng.randrange(lengths[m - 1]):02d}.{m:02d}.{y:04d} Person {number} " \
+            line = f"{1 + rng.randrange(DAYS_IN_MONTH[m - 1]):02d}.{m:02d}.{y:04d} Person {number} " \
                    "wird # alt\n".encode()
             lines.append(line)
             size += len(line)

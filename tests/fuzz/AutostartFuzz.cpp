@@ -1,6 +1,7 @@
 // libFuzzer: any program path into the login entry: the entry keeps its five lines, and its
 // TryExec and Exec name exactly that path.
 #include "Autostart.h"
+#include "TestSettings.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,29 +12,10 @@
 
 namespace {
 
-// A string value, its escapes undone.
-QString Unescaped(const QString &value)
-{
-    QString text;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] != '\\' || i + 1 == value.size()) {
-            text += value[i];
-            continue;
-        }
-        const QChar next = value[++i];
-        text += next == 'n'   ? QChar('\n')
-                : next == 't' ? QChar('\t')
-                : next == 'r' ? QChar('\r')
-                : next == 's' ? QChar(' ')
-                              : next;
-    }
-    return text;
-}
-
 // Exec's one quoted argument, its backslashes undone and %% read as %.
 QString ExecArgument(const QString &value)
 {
-    const QString quoted = Unescaped(value);
+    const QString quoted = UnescapedDesktopValue(value);
     if (quoted.size() < 2 || !quoted.startsWith('"') || !quoted.endsWith('"'))
         std::abort();
     QString argument;
@@ -63,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n', Qt::SkipEmptyParts);
     if (lines.size() != 5 || !lines[3].startsWith("TryExec=") || !lines[4].startsWith("Exec="))
         std::abort(); // the path added lines of its own
-    if (Unescaped(lines[3].mid(8)) != path || ExecArgument(lines[4].mid(5)) != path)
+    if (UnescapedDesktopValue(lines[3].mid(8)) != path || ExecArgument(lines[4].mid(5)) != path)
         std::abort();
     return 0;
 }

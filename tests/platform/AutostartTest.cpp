@@ -2,8 +2,6 @@
 #include "Autostart.h"
 #include "TestSettings.h"
 
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,33 +33,14 @@ TEST(AutostartTest, ExecQuotesWhatTheDesktopEntryFormatReserves)
         << Entry().toStdString();
 }
 
-// What a desktop entry's string value means, its escapes undone.
-QString Unescaped(const QString &value)
-{
-    QString text;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] != '\\' || i + 1 == value.size()) {
-            text += value[i];
-            continue;
-        }
-        const QChar next = value[++i];
-        text += next == 'n'   ? QChar('\n')
-                : next == 't' ? QChar('\t')
-                : next == 'r' ? QChar('\r')
-                : next == 's' ? QChar(' ')
-                              : next;
-    }
-    return text;
-}
-
 TEST(AutostartTest, ALineBreakInThePathCannotAddLinesToTheEntry)
 {
     const QString path = "/opt/a\nExec=sh -c 'rm -rf ~'\tb\rc/festmark";
     ASSERT_TRUE(WriteAutostartEntry(true, path));
     const QStringList lines = Entry().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5) << Entry().toStdString();
-    EXPECT_EQ(Unescaped(lines[3].mid(QString("TryExec=").size())), path);
-    QString exec = Unescaped(lines[4].mid(QString("Exec=").size()));
+    EXPECT_EQ(UnescapedDesktopValue(lines[3].mid(QString("TryExec=").size())), path);
+    QString exec = UnescapedDesktopValue(lines[4].mid(QString("Exec=").size()));
     EXPECT_EQ(exec.mid(1, exec.size() - 2), path); // within its quotes, nothing to escape
 }
 
@@ -78,18 +57,14 @@ TEST(AutostartTest, APathThatIsNoUtf8GetsNoEntry)
 #ifndef _WIN32
 TEST(AutostartTest, AFullDiskKeepsTheOldEntry)
 {
-    QTemporaryDir dir;
-    SmallDisk disk(dir.filePath("config"));
+    SmallConfigDisk disk;
     if (!disk.Mounted())
         GTEST_SKIP() << "mounting a small tmpfs needs root (CI runs the tests as root)";
-    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
     ASSERT_TRUE(WriteAutostartEntry(true, "/alter Ort/festmark"));
     const QString before = Entry();
     disk.LeaveFree(0);
     EXPECT_FALSE(WriteAutostartEntry(true, "/neuer Ort/festmark"));
     EXPECT_EQ(Entry(), before);
-    qputenv("XDG_CONFIG_HOME", home);
 }
 #endif
 

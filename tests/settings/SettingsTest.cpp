@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -89,12 +88,9 @@ QByteArray Stored()
 
 TEST_F(SettingsTest, AFullDiskKeepsTheOldSettingsWhole)
 {
-    QTemporaryDir dir;
-    SmallDisk disk(dir.filePath("config"));
+    SmallConfigDisk disk;
     if (!disk.Mounted())
         GTEST_SKIP() << "mounting a small tmpfs needs root (CI runs the tests as root)";
-    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
     const Settings old{3, 9, 0, "/daten/Festmark.txt", 0};
     ASSERT_TRUE(SaveSettings(old));
     const QByteArray before = Stored();
@@ -106,7 +102,6 @@ TEST_F(SettingsTest, AFullDiskKeepsTheOldSettingsWhole)
         EXPECT_EQ(Stored(), before) << free << " KiB free";
         EXPECT_EQ(LoadSettings("/x"), old);
     }
-    qputenv("XDG_CONFIG_HOME", home);
 }
 
 TEST_F(SettingsTest, ProgramsEndingTogetherLeaveOneProgramsWholeSettings)
