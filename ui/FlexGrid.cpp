@@ -36,9 +36,15 @@ void CMSFlexGrid::SetColumnWidth(int column, int twips)
 {
     const double dpi = logicalDpiX();
     // Twips at the screen's resolution, widened for fonts broader than the home platform's
-    // dialog font (6 pixels a character at 96 dpi), so that a date still fits its column.
-    const double widening = std::max(1.0, fontMetrics().averageCharWidth() / (6.0 * dpi / 96.0));
-    setColumnWidth(column, static_cast<int>(twips * dpi / 1440.0 * widening + 0.5));
+    // dialog font (6 pixels a character at 96 dpi); and never too narrow for a date.
+    const double average = fontMetrics().horizontalAdvance(QStringLiteral(
+                               "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                           52.0;
+    const double widening = std::max(1.0, average / (6.0 * dpi / 96.0));
+    const int date = fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) +
+                     fontMetrics().averageCharWidth() * 2;
+    setColumnWidth(column, std::max(static_cast<int>(twips * dpi / 1440.0 * widening + 0.5),
+                                    column == 0 ? date : 0));
 }
 
 QString CMSFlexGrid::SelectedText() const

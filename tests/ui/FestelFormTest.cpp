@@ -78,6 +78,8 @@ TEST_F(FestelFormTest, ScanWithoutHitsLeavesOnlyTheHeader)
     const QAbstractItemModel *model = form.m_grid->model();
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Datum");
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Meldung");
+    EXPECT_GT(form.m_grid->columnWidth(0), // a date fits its column in any font
+              form.m_grid->fontMetrics().horizontalAdvance("00.00.0000"));
     EXPECT_TRUE(m_boxes.texts.isEmpty());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr); // the wait cursor is gone
 }
