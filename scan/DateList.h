@@ -35,7 +35,6 @@ public:
     int SerialDay(std::size_t entry) const noexcept { return m_entries[entry].serial; }
     std::string_view NameText(std::size_t entry) const noexcept;
     std::string_view SuffixText(std::size_t entry) const noexcept;
-    std::size_t TextBytes() const noexcept { return m_texts.size(); }
 
     // Lines that are no entry
     std::size_t BadLineCount() const noexcept { return m_badLineCount; }
