@@ -439,7 +439,8 @@ DateList ParseDateList(QByteArrayView content, int oemFile)
     return reader.Finish();
 }
 
-std::optional<DateList> ReadDateListFile(const QString &path, int oemFile, OpenError *error)
+std::optional<DateList> ReadDateListFile(const QString &path, int oemFile, OpenError *error,
+                                         const std::function<void()> &eachChunk)
 {
     const auto fail = [error](OpenError why) {
         if (error != nullptr)
@@ -474,6 +475,8 @@ std::optional<DateList> ReadDateListFile(const QString &path, int oemFile, OpenE
             if (got == 0)
                 break;
             reader.Feed(QByteArrayView(chunk.constData(), got));
+            if (eachChunk)
+                eachChunk();
         }
         if (error != nullptr)
             *error = OpenError::None;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -136,6 +137,9 @@ enum class OpenError {
 };
 DateList ParseDateList(QByteArrayView content, int oemFile);
 // None when the file cannot be read; then `error` (if given) says why.
+// `eachChunk`, when given, is called after every piece read, so that a caller can show that
+// a big file is being read.
 std::optional<DateList> ReadDateListFile(const QString &path, int oemFile,
-                                         OpenError *error = nullptr);
+                                         OpenError *error = nullptr,
+                                         const std::function<void()> &eachChunk = {});
 std::string OpenErrorText(OpenError error); // German, e.g. "Datei nicht gefunden"

@@ -33,23 +33,29 @@ constexpr qint64 kProgressPaintMs = 40;
 
 class FormSink : public ScanSink {
 public:
-    explicit FormSink(CFestelForm &form)
+    FormSink(CFestelForm &form, WaitCursor &wait)
         : m_form(form)
+        , m_wait(wait)
     {
     }
 
-    void DayStarted(std::chrono::sys_days, bool) override { m_form.StepProgress(); }
+    void DayStarted(std::chrono::sys_days, bool) override
+    {
+        m_wait.Update();
+        m_form.StepProgress();
+    }
     void RowsFound(std::span<const ScanHit> rows) override { m_form.ScanFileForDay(rows); }
 
 private:
     CFestelForm &m_form;
+    WaitCursor &m_wait;
 };
 
 } // namespace
 
 void CFestelForm::RunScan()
 {
-    const WaitCursor wait;
+    WaitCursor wait;
     g_todaySoundPlayed = false;
     const ScanWindow window = MakeScanWindow(m_today(), m_startDays, m_stopDays);
 
@@ -66,7 +72,8 @@ void CFestelForm::RunScan()
 
     const std::string path = QDir::toNativeSeparators(m_filePath).toStdString();
     OpenError error = OpenError::None;
-    std::optional<DateList> list = ReadDateListFile(m_filePath, m_oemFile, &error);
+    std::optional<DateList> list =
+        ReadDateListFile(m_filePath, m_oemFile, &error, [&wait] { wait.Update(); });
     if (!list) {
         m_boxes.Show(this, Utf8Text(OpenFailureMessage(path, error)));
     } else {
@@ -79,7 +86,7 @@ void CFestelForm::RunScan()
         }
         const auto entries = std::make_shared<const DateList>(std::move(*list));
         m_grid->Model()->Reset(entries);
-        FormSink sink(*this);
+        FormSink sink(*this, wait);
         try {
             RunWindowScan(window, *entries, sink);
             FlushRows();

@@ -19,14 +19,23 @@ void MessageBoxService::Show(QWidget *owner, const QString &text)
     box.exec();
 }
 
-WaitCursor::WaitCursor()
+WaitCursor::WaitCursor(std::chrono::milliseconds delay)
+    : m_due(std::chrono::steady_clock::now() + delay)
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 WaitCursor::~WaitCursor()
 {
-    QGuiApplication::restoreOverrideCursor();
+    if (m_shown)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void WaitCursor::Update()
+{
+    if (m_shown || std::chrono::steady_clock::now() < m_due)
+        return;
+    m_shown = true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 QString Utf8Text(std::string_view text)
@@ -41,7 +50,8 @@ QString LoadResString(int id)
 
 QPixmap LoadBitmap(int id)
 {
-    return QPixmap(QStringLiteral(":/bitmaps/%1.png").arg(id));
+    // Named as PNG: unnamed, Qt loads every image plugin (JPEG's with its library) to ask it.
+    return QPixmap(QStringLiteral(":/bitmaps/%1.png").arg(id), "PNG");
 }
 
 QIcon LoadAppIcon()
@@ -50,7 +60,7 @@ QIcon LoadAppIcon()
     // handed every size, decoded, when the window opens. Launchers take the installed icons.
     QIcon icon;
     for (const int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/icons/festmark-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(QPixmap(QStringLiteral(":/icons/festmark-%1.png").arg(size), "PNG"));
     return icon;
 }
 

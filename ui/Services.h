@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <string_view>
 
 class QIcon;
@@ -20,13 +21,22 @@ public:
     virtual void Show(QWidget *owner, const QString &text);
 };
 
-// Shown from construction to destruction, whichever way the scope is left.
+// The wait cursor for work that holds the event loop: shown by the first Update() once the
+// work has run `delay`, and taken down at destruction, whichever way the scope is left. A
+// cursor shown for a few milliseconds is never seen, but loading the theme's animated one
+// costs a noticeable part of the program's start.
 class WaitCursor {
 public:
-    WaitCursor();
+    explicit WaitCursor(std::chrono::milliseconds delay = std::chrono::milliseconds(100));
     ~WaitCursor();
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
+
+    void Update();
+
+private:
+    std::chrono::steady_clock::time_point m_due;
+    bool m_shown = false;
 };
 
 QString Utf8Text(std::string_view text);      // the program's own UTF-8 texts

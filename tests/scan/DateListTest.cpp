@@ -335,8 +335,10 @@ TEST_F(SlowDateListFileTest, LargeFilesAreReadWhole)
     while (big.size() < 50 * 1024 * 1024)
         big += line;
     const qsizetype pairs = big.size() / line.size();
-    const auto list = ReadDateListFile(Write("big.txt", big), 0);
+    int pieces = 0; // a caller hears of the reading as it goes, once a MiB
+    const auto list = ReadDateListFile(Write("big.txt", big), 0, nullptr, [&pieces] { ++pieces; });
     ASSERT_TRUE(list);
+    EXPECT_EQ(pieces, (big.size() + 1024 * 1024 - 1) / (1024 * 1024));
     EXPECT_EQ(static_cast<qsizetype>(list->size()), pairs);
     EXPECT_EQ(static_cast<qsizetype>(list->BadLineCount()), pairs);
     ASSERT_EQ(list->BadLines().size(), DateList::kBadLinesKept); // the first ones, with text

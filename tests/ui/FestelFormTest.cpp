@@ -2,9 +2,11 @@
 #include "FestelForm.h"
 #include "FlexGrid.h"
 #include "Recorders.h"
+#include "Services.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -82,6 +84,23 @@ TEST_F(FestelFormTest, ScanWithoutHitsLeavesOnlyTheHeader)
               form.m_grid->fontMetrics().horizontalAdvance("00.00.0000"));
     EXPECT_TRUE(m_boxes.texts.isEmpty());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr); // the wait cursor is gone
+}
+
+TEST(WaitCursorTest, ShowsOnlyOnceTheWorkHasTakenItsDelayAndGoesWithTheScope)
+{
+    {
+        WaitCursor quick(std::chrono::hours(1));
+        quick.Update();
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+    {
+        WaitCursor slow(std::chrono::milliseconds(0));
+        slow.Update();
+        slow.Update();
+        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 struct ColourCase {
