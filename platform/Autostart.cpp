@@ -1,9 +1,10 @@
 #include "Autostart.h"
 
+#include "SettingsStore.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -90,14 +91,8 @@ bool WriteAutostartEntry(bool enabled, const QString &exePath, QString *problem)
                                             "TryExec=%1\nExec=%2\n")
                                  .arg(EscapedValue(exePath), QuotedExec(exePath))
                                  .toUtf8();
-    // Unbuffered, so that a full disk fails the write itself and never reaches the commit.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(entry) != entry.size() || !file.commit()) {
-        file.cancelWriting();
-        return fail(QStringLiteral("Der Autostart-Eintrag ließ sich nicht schreiben (%1).")
-                        .arg(file.errorString()));
-    }
-    return true;
+    QString why;
+    return ReplaceFileWhole(path, entry, &why) ||
+           fail(QStringLiteral("Der Autostart-Eintrag ließ sich nicht schreiben (%1).").arg(why));
 #endif
 }

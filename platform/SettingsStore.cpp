@@ -87,14 +87,21 @@ bool WriteSettingsGroup(const QString &group,
     }
     const QString path = SettingsFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    // Unbuffered, so that a full disk fails the write itself and never reaches the commit.
+    return ReplaceFileWhole(path, content, error);
+#endif
+}
+
+bool ReplaceFileWhole(const QString &path, QByteArrayView content, QString *error)
+{
+    // Unbuffered, so that a full disk fails the write itself and never reaches the commit;
+    // one large write can also come back short, and then nothing is committed.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(content) != content.size() || !file.commit()) {
-        *error = file.errorString();
+        file.write(content.data(), content.size()) != content.size() || !file.commit()) {
+        if (error != nullptr)
+            *error = file.errorString();
         file.cancelWriting();
         return false;
     }
     return true;
-#endif
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -15,6 +16,12 @@ QString SettingsFilePath(); // empty where the settings are no file
 
 // The settings for reading (only reading: writes go through WriteSettingsGroup).
 std::unique_ptr<QSettings> ReadSettings();
+
+// Replaces the file at `path` by `content` whole, or leaves it as it was: on a full disk,
+// a failed write or commit keeps the old file. False, with the reason in `error`, when the
+// file was not replaced. (The program's settings, its autostart entry and its calendars are
+// all written this way.)
+bool ReplaceFileWhole(const QString &path, QByteArrayView content, QString *error);
 
 // Writes one group's values in one go. On Linux the file is written anew beside the old one
 // and takes its place only when it is whole: it holds the old settings or the new ones, never

@@ -113,25 +113,40 @@ bool IsExistingDate(int day, int month, int year) noexcept
     return day >= 1 && day <= DaysInMonth(year, month); // 0 days outside 1..12
 }
 
-void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::string &suffixText)
+namespace {
+
+// The texts follow the date as it is written (it ends at `dateEnd`) and one separator
+// character: "1.3.1976 Anna" must not lose the start of "Anna". A date of ten characters puts
+// them at the 12th.
+void SplitTexts(std::string_view entryLine, std::size_t dateEnd, std::string_view &nameText,
+                std::string_view &suffixText)
 {
-    nameText.clear();
-    suffixText.clear();
-    // The texts follow the date as it is written and one separator character: "1.3.1976 Anna"
-    // must not lose the start of "Anna". A date of ten characters puts them at the 12th.
-    int day = 0;
-    int month = 0;
-    int year = 0;
-    std::size_t dateEnd = kDateLength;
-    ParseEntryDate(entryLine, day, month, year, &dateEnd);
+    nameText = {};
+    suffixText = {};
     const std::size_t separator = Utf8Offset(entryLine.substr(dateEnd), 1);
     if (separator == std::string_view::npos)
         return;
     const std::string_view text = entryLine.substr(dateEnd + separator);
     const std::size_t hash = text.find('#');
-    nameText.assign(text.substr(0, hash));
+    nameText = text.substr(0, hash);
     if (hash != std::string_view::npos)
-        suffixText.assign(text.substr(hash + 1));
+        suffixText = text.substr(hash + 1);
+}
+
+} // namespace
+
+void SplitEntryLine(std::string_view entryLine, std::string &nameText, std::string &suffixText)
+{
+    int day = 0;
+    int month = 0;
+    int year = 0;
+    std::size_t dateEnd = kDateLength;
+    ParseEntryDate(entryLine, day, month, year, &dateEnd);
+    std::string_view name;
+    std::string_view suffix;
+    SplitTexts(entryLine, dateEnd, name, suffix);
+    nameText.assign(name);
+    suffixText.assign(suffix);
 }
 
 // Opening a converter costs far more than decoding a line, so a file's lines share them.
@@ -139,8 +154,8 @@ class LineDecoder {
 public:
     LineDecoder(int oemFile, const CodePages &pages)
         : m_oem(oemFile != 0)
-        , m_windows1252(Open(pages.ansi))
-        , m_cp850(Open(pages.oem))
+        , m_windows1252{pages.ansi, std::nullopt}
+        , m_cp850{pages.oem, std::nullopt}
     {
     }
 
@@ -173,8 +188,6 @@ private:
         std::string name;
         std::optional<QStringDecoder> decoder;
     };
-
-    static CodePage Open(const char *name) { return {name, std::nullopt}; }
 
     // A Qt built without ICU lacks these code pages: Latin-1 then keeps the text readable
     // (its letters are the same, its punctuation and box characters differ), and the user is
@@ -301,12 +314,15 @@ void DateListReader::TakeLine(QByteArrayView raw)
     int day = 0;
     int month = 0;
     int year = 0;
-    if (!ParseEntryDate(m_line, day, month, year) || !IsExistingDate(day, month, year)) {
+    std::size_t dateEnd = 0;
+    if (!ParseEntryDate(m_line, day, month, year, &dateEnd) || !IsExistingDate(day, month, year)) {
         m_list.AddBadLine(m_lineNumber, m_line);
         return;
     }
-    SplitEntryLine(m_line, m_name, m_suffix);
-    m_list.Add(day, month, year, m_name, m_suffix);
+    std::string_view name;
+    std::string_view suffix;
+    SplitTexts(m_line, dateEnd, name, suffix);
+    m_list.Add(day, month, year, name, suffix);
 }
 
 void DateListReader::ReportLeadingBlankLines()
@@ -357,14 +373,17 @@ void DateList::Add(int day, int month, int year, std::string_view nameText,
     date.tm_mon = month - 1;
     date.tm_year = year - 1900;
     ComputeDayOfYear(date);
-    const Packed packed{static_cast<std::uint32_t>(m_texts.size()),
-                        static_cast<std::uint32_t>(nameText.size()),
-                        static_cast<std::int32_t>(::SerialDay(date)),
-                        static_cast<std::int16_t>(year),
-                        static_cast<std::uint8_t>(month),
-                        static_cast<std::uint8_t>(day)};
+    Append({0, 0, static_cast<std::int32_t>(::SerialDay(date)), static_cast<std::int16_t>(year),
+            static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day)},
+           nameText, suffixText);
+}
+
+void DateList::Append(Packed entry, std::string_view nameText, std::string_view suffixText)
+{
+    entry.textBegin = static_cast<std::uint32_t>(m_texts.size());
+    entry.nameLength = static_cast<std::uint32_t>(nameText.size());
     m_texts.append(nameText).append(suffixText);
-    m_entries.push_back(packed);
+    m_entries.push_back(entry);
 }
 
 void DateList::AddBadLine(int lineNumber, std::string_view text)
@@ -388,11 +407,7 @@ DateList DateList::Printable() const
         suffix.clear();
         AppendPrintable(name, NameText(i));
         AppendPrintable(suffix, SuffixText(i));
-        Packed packed = m_entries[i];
-        packed.textBegin = static_cast<std::uint32_t>(printable.m_texts.size());
-        packed.nameLength = static_cast<std::uint32_t>(name.size());
-        printable.m_texts.append(name).append(suffix);
-        printable.m_entries.push_back(packed);
+        printable.Append(m_entries[i], name, suffix);
     }
     printable.m_badLineCount = m_badLineCount;
     printable.m_badLines = m_badLines;

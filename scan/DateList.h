@@ -64,6 +64,8 @@ private:
     };
     static_assert(sizeof(Packed) == 16);
 
+    void Append(Packed entry, std::string_view nameText, std::string_view suffixText);
+
     std::vector<Packed> m_entries;
     std::string m_texts;
     std::size_t m_badLineCount = 0;
@@ -119,7 +121,7 @@ private:
     QByteArray m_pending; // the start of a line whose end has not come yet
     bool m_atStart = true;
     int m_lineNumber = 0;
-    std::string m_line, m_name, m_suffix; // reused for every line
+    std::string m_line; // reused for every line
 };
 
 // A whole file. Only regular files up to 1 GiB are date lists: a device or a pipe could block

@@ -14,10 +14,8 @@ class Fnv1a {
 public:
     void Add(std::string_view bytes)
     {
-        for (const char c : bytes) {
-            m_hash ^= static_cast<unsigned char>(c);
-            m_hash *= 1099511628211ULL;
-        }
+        for (const char c : bytes)
+            Add(c);
         Add('\0');
     }
     void Add(char c)
@@ -61,14 +59,12 @@ ICalendarWriter::ICalendarWriter(const DateList &list, sys_seconds stamp)
     : m_list(list)
 {
     const auto day = floor<days>(stamp);
-    const year_month_day date{day};
     const hh_mm_ss time{stamp - day};
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02u%02uT%02d%02d%02dZ", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+    char text[16];
+    std::snprintf(text, sizeof text, "T%02d%02d%02dZ", static_cast<int>(time.hours().count()),
+                  static_cast<int>(time.minutes().count()),
                   static_cast<int>(time.seconds().count()));
-    m_stamp = text;
+    m_stamp = DateValue(day) + text;
 
     // An entry is known by its date and texts, not by its line: a line added above it must
     // not change its events. The same entry twice counts its copies.

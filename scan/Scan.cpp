@@ -77,8 +77,7 @@ std::string DateText(sys_days day)
 
 std::string RangeCaption(const ScanWindow &window)
 {
-    return "Jubiläen vom " + DateText(ScannedDay(window.first)) + " bis zum " +
-           DateText(ScannedDay(window.last));
+    return "Jubiläen vom " + DateText(window.first) + " bis zum " + DateText(window.last);
 }
 
 namespace {

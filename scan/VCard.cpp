@@ -217,7 +217,7 @@ void VCardReader::Finish()
 
 void VCardReader::Property(const QByteArray &line)
 {
-    if (Trimmed(line.toStdString()).empty())
+    if (line.trimmed().isEmpty())
         return;
     const std::optional<ContentLine> content = Split(line);
     if (!content) {
@@ -246,9 +246,7 @@ void VCardReader::Property(const QByteArray &line)
     // Apple marks a birthday without a year by a made-up year in X-APPLE-OMIT-YEAR.
     const QByteArray omitYear = content->Parameter("X-APPLE-OMIT-YEAR");
     const bool omits = !omitYear.isEmpty() && content->value.startsWith(omitYear);
-    if (content->name == "VERSION")
-        m_card.version = Text(*content);
-    else if (content->name == "FN")
+    if (content->name == "FN")
         m_card.formattedName = Text(*content);
     else if (content->name == "N")
         m_card.structuredName = Text(*content);

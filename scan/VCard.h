@@ -28,7 +28,6 @@ public:
 private:
     struct Card {
         int beginLine = 0;
-        std::string version;
         std::string formattedName, structuredName;
         std::string birthday, anniversary; // the raw date values
         bool birthdayOmitsYear = false, anniversaryOmitsYear = false;

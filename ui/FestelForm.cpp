@@ -7,12 +7,12 @@
 #include "ResultModel.h"
 #include "Scan.h"
 #include "Services.h"
+#include "SettingsStore.h"
 #include "Sound.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -138,13 +138,9 @@ void CFestelForm::OnExportCalendar()
         writer.End(text);
     }
     // Replaced whole or not at all: a full disk leaves the old calendar as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
+    if (QString why; !ReplaceFileWhole(path, text, &why)) {
         m_boxes.Show(this, QStringLiteral("Fehler beim Schreiben von %1: %2")
-                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+                               .arg(QDir::toNativeSeparators(path), why));
     }
 }
 
