@@ -142,6 +142,14 @@ int RunWindow(int &argc, char **argv)
                      [&festmark](QSessionManager &manager) {
                          manager.setRestartHint(QSessionManager::RestartNever);
                          festmark.Quit();
+                         // Windows ends the process as soon as this returns: what the
+                         // frame's destructor would save must be saved now.
+                         if (CMainFrame *frame = festmark.MainFrame()) {
+                             QString problem;
+                             if (!frame->GetActiveView()->SaveState(&problem))
+                                 std::fprintf(stderr, "festmark: %s\n",
+                                              problem.toLocal8Bit().constData());
+                         }
                      });
     QObject::connect(
         &app, &QGuiApplication::saveStateRequest, &festmark,

@@ -56,8 +56,10 @@ std::string WriteFailure(int error)
         return "die Ausgabe wurde geschlossen";
     case ENOSPC:
         return "kein Platz mehr auf dem Datenträger";
+#ifdef EDQUOT // not in the Windows runtime
     case EDQUOT:
         return "das Speicherkontingent ist erschöpft";
+#endif
     case EIO:
         return "Ein-/Ausgabefehler";
     default:
@@ -380,9 +382,9 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
             say(settingsProblem.toStdString());
         std::string path; // the date list, as messages name it
         if (parser.isSet(fileOption)) {
-            const QByteArray raw = LastValue(rawArguments, "--file");
-            settings.filePath = PathFromArgument(raw);
-            path = Printable(QString::fromUtf8(raw).toStdString());
+            const QString value = parser.value(fileOption);
+            settings.filePath = PathFromArgument(value, LastValue(rawArguments, "--file"));
+            path = Printable(value.toStdString());
         } else {
             path = Printable(QDir::toNativeSeparators(settings.filePath).toStdString());
         }

@@ -12,9 +12,9 @@
 namespace {
 
 // The window module: beside the program in a build, in the library folder when installed.
-QString WindowModulePath(const char *argv0)
+QString WindowModulePath()
 {
-    const QString programDir = QFileInfo(QFile::decodeName(argv0)).absolutePath();
+    const QString programDir = QFileInfo(ProgramFilePath()).absolutePath();
     const QString beside = programDir + QStringLiteral("/" FESTMARK_WINDOW_MODULE_NAME);
     if (QFileInfo::exists(beside))
         return beside;
@@ -42,7 +42,7 @@ int main(int argc, char *argv[])
                               QCoreApplication::applicationFilePath(), stdout, stderr);
     }
 
-    QLibrary window(WindowModulePath(argv[0]));
+    QLibrary window(WindowModulePath());
     using RunWindow = int (*)(int *, char **);
     const auto run = reinterpret_cast<RunWindow>(window.resolve("festmark_run_window"));
     if (run == nullptr) {

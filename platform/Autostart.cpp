@@ -69,7 +69,9 @@ bool WriteAutostartEntry(bool enabled, const QString &exePath, QString *problem)
         QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
         QSettings::NativeFormat);
     if (enabled)
-        run.setValue(QStringLiteral("Festmark"), QDir::toNativeSeparators(exePath));
+        // Quoted: unquoted, "C:\\Program Files\\..." could name "C:\\Program" to Windows.
+        run.setValue(QStringLiteral("Festmark"),
+                     QLatin1Char('"') + QDir::toNativeSeparators(exePath) + QLatin1Char('"'));
     else
         run.remove(QStringLiteral("Festmark"));
     run.sync();

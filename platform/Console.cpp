@@ -1,13 +1,18 @@
 #include "Console.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QtGlobal>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include <string>
 #else
 #include <csignal>
 #include <fcntl.h>
@@ -38,6 +43,12 @@ void AttachStream(DWORD handle, std::FILE *stream)
     freopen_s(&reopened, "CONOUT$", "w", stream);
 }
 
+// Rows end in LF and the calendar in CR LF, as written: text mode would add a CR to each.
+void WriteBytesAsGiven(std::FILE *stream)
+{
+    _setmode(_fileno(stream), _O_BINARY);
+}
+
 } // namespace
 
 void PrepareConsole()
@@ -46,6 +57,8 @@ void PrepareConsole()
         AttachStream(STD_OUTPUT_HANDLE, stdout);
         AttachStream(STD_ERROR_HANDLE, stderr);
     }
+    WriteBytesAsGiven(stdout);
+    WriteBytesAsGiven(stderr);
     SetConsoleOutputCP(CP_UTF8);
 }
 
@@ -80,11 +93,14 @@ bool ShowsColourCodes(std::FILE *stream)
 }
 #endif
 
-QString PathFromArgument(const QByteArray &bytes)
+QString PathFromArgument(const QString &parsed, const QByteArray &bytes)
 {
+#ifdef _WIN32
+    Q_UNUSED(bytes);
+    return parsed;
+#else
     QStringDecoder utf8(QStringConverter::Utf8);
     const QString path = utf8.decode(bytes);
-#ifndef _WIN32
     if (utf8.hasError()) {
         // O_PATH opens without reading: a pipe does not block, a folder stays a folder; the
         // descriptor lives as long as the program.
@@ -92,6 +108,26 @@ QString PathFromArgument(const QByteArray &bytes)
         if (descriptor >= 0)
             return QStringLiteral("/proc/self/fd/%1").arg(descriptor);
     }
-#endif
+    Q_UNUSED(parsed);
     return path;
+#endif
+}
+
+QString ProgramFilePath()
+{
+#ifdef _WIN32
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return QString();
+        if (length < path.size())
+            return QDir::fromNativeSeparators(
+                QString::fromWCharArray(path.data(), static_cast<qsizetype>(length)));
+        path.resize(path.size() * 2); // a long path: try again with room for it
+    }
+#else
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+#endif
 }

@@ -18,8 +18,13 @@ bool IsTerminal(std::FILE *stream); // a console or terminal, not a file or a pi
 // understands them), unless NO_COLOR is set or TERM is "dumb".
 bool ShowsColourCodes(std::FILE *stream);
 
-// A file name as the terminal handed it over. Linux file names are bytes and need not be
-// UTF-8, which a QString cannot carry: such a file is opened here and named by its
-// descriptor (/proc/self/fd/N), so that it can still be read. Elsewhere, and for names that
-// are UTF-8, the name itself.
-QString PathFromArgument(const QByteArray &bytes);
+// A file name from the command line: `parsed` as Qt's arguments have it, `bytes` as the
+// terminal handed it over. Windows gives Qt the wide command line, so `parsed` is the name.
+// Linux file names are bytes and need not be UTF-8, which a QString cannot carry: such a
+// file is opened here and named by its descriptor (/proc/self/fd/N), so that it can still
+// be read.
+QString PathFromArgument(const QString &parsed, const QByteArray &bytes);
+
+// The program's own file, also before any Qt application object exists; a program started
+// by its bare name through PATH has no folder in argv[0].
+QString ProgramFilePath();

@@ -1,6 +1,7 @@
 #include "DateList.h"
 
 #include "Calendar.h"
+#include "CodePage.h"
 #include "VCard.h"
 
 #include <QFile>
@@ -154,8 +155,8 @@ class LineDecoder {
 public:
     LineDecoder(int oemFile, const CodePages &pages)
         : m_oem(oemFile != 0)
-        , m_windows1252{pages.ansi, std::nullopt}
-        , m_cp850{pages.oem, std::nullopt}
+        , m_windows1252{CodePageDecoder::Page::Ansi, pages.ansi, std::nullopt}
+        , m_cp850{CodePageDecoder::Page::Oem, pages.oem, std::nullopt}
     {
     }
 
@@ -168,13 +169,13 @@ public:
         }
         QString text;
         if (m_oem) {
-            text = Use(m_cp850).decode(bytes);
+            text = Use(m_cp850, bytes);
         } else {
             // Files written on Linux are UTF-8, files from Windows are Windows-1252.
             m_utf8.resetState();
             text = m_utf8.decode(bytes);
             if (m_utf8.hasError())
-                text = Use(m_windows1252).decode(bytes);
+                text = Use(m_windows1252, bytes);
         }
         const QByteArray utf8Text = text.toUtf8();
         line.assign(utf8Text.constData(), static_cast<std::size_t>(utf8Text.size()));
@@ -185,23 +186,23 @@ public:
 private:
     // Opened only when a line needs it: opening a converter costs more than a small file.
     struct CodePage {
+        CodePageDecoder::Page page;
         std::string name;
-        std::optional<QStringDecoder> decoder;
+        std::optional<CodePageDecoder> decoder;
     };
 
     // A Qt built without ICU lacks these code pages: Latin-1 then keeps the text readable
     // (its letters are the same, its punctuation and box characters differ), and the user is
     // told once.
-    QStringDecoder &Use(CodePage &page)
+    QString Use(CodePage &page, QByteArrayView bytes)
     {
         if (!page.decoder)
-            page.decoder.emplace(page.name.c_str(), QStringConverter::Flag::Stateless);
-        if (!page.decoder->isValid()) {
-            if (m_missing.empty())
-                m_missing = page.name;
-            page.decoder.emplace(QStringConverter::Latin1, QStringConverter::Flag::Stateless);
-        }
-        return *page.decoder;
+            page.decoder.emplace(page.page, page.name.c_str());
+        if (page.decoder->isValid())
+            return page.decoder->decode(bytes);
+        if (m_missing.empty())
+            m_missing = page.name;
+        return QString::fromLatin1(bytes);
     }
 
     bool m_oem;

@@ -1,5 +1,7 @@
 #include "VCard.h"
 
+#include "CodePage.h"
+
 #include <QList>
 #include <QStringDecoder>
 
@@ -109,7 +111,7 @@ std::string Text(const ContentLine &content)
         QStringDecoder utf8(QStringConverter::Utf8);
         text = utf8.decode(bytes);
         if (utf8.hasError())
-            text = QStringDecoder("windows-1252").decode(bytes);
+            text = CodePageDecoder(CodePageDecoder::Page::Ansi, "windows-1252").decode(bytes);
     }
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));

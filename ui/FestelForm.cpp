@@ -59,10 +59,15 @@ CFestelForm::~CFestelForm()
 {
     // The window is gone by now: what could not be saved is said on the terminal.
     QString problem;
-    if (!SaveSettings(CurrentSettings(), &problem) ||
-        !WriteAutostartEntry(m_autoStart != 0, m_exePath, &problem))
+    if (!SaveState(&problem))
         std::fprintf(stderr, "festmark: %s\n", problem.toLocal8Bit().constData());
     delete ui;
+}
+
+bool CFestelForm::SaveState(QString *problem)
+{
+    return SaveSettings(CurrentSettings(), problem) &&
+           WriteAutostartEntry(m_autoStart != 0, m_exePath, problem);
 }
 
 Settings CFestelForm::CurrentSettings() const

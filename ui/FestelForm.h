@@ -56,6 +56,10 @@ public:
     void OnInfoButton();
     void OnExportCalendar(); // the rows shown, as an iCalendar file the user picks
 
+    // Stores the settings and writes or removes the login entry; the destructor does it
+    // too. False, with the reason in `problem`, when something could not be saved.
+    bool SaveState(QString *problem);
+
     // The settings as one value, and the defaults the options restore.
     Settings CurrentSettings() const;
     void ApplySettings(const Settings &settings);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringDecoder>
+
+// Text in the user's 8-bit code page, the settings' "ANSI" or "OEM". On Windows these are
+// the code pages that Windows is set to for the user; elsewhere Qt decodes the pages of a
+// German Windows by name (Windows-1252, 850), which a Qt without ICU may lack.
+class CodePageDecoder {
+public:
+    enum class Page { Ansi, Oem };
+
+    // `name`: Qt's name of the page, where the system has none of its own.
+    CodePageDecoder(Page page, const char *name);
+
+    bool isValid() const;
+    QString decode(QByteArrayView bytes);
+
+private:
+#ifdef _WIN32
+    unsigned m_codePage;
+#else
+    QStringDecoder m_decoder;
+#endif
+};
