@@ -19,10 +19,48 @@ inline QString SettingsFile()
     return ConfigHome() + "/Orvanta/Festmark.conf";
 }
 
+// The user's settings as the program stores them: a file on Linux, the registry (of the
+// throwaway wine prefix under test) on Windows.
+inline QVariant StoredValue(const QString &key)
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Orvanta", "Festmark")
+        .value("Settings/" + key);
+}
+
+inline bool SettingsStored()
+{
+    return !QSettings(QSettings::NativeFormat, QSettings::UserScope, "Orvanta", "Festmark")
+                .allKeys()
+                .isEmpty();
+}
+
+#ifdef _WIN32
+inline QString RunKey()
+{
+    return "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+}
+#endif
+
+// The login entry as written: the desktop entry's text, or the Run value; empty when none.
+inline QString LoginEntry()
+{
+#ifdef _WIN32
+    return QSettings(RunKey(), QSettings::NativeFormat).value("Festmark").toString();
+#else
+    QFile file(ConfigHome() + "/autostart/Festmark.desktop");
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+#endif
+}
+
 inline void ForgetSettings()
 {
+#ifdef _WIN32
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, "Orvanta", "Festmark").clear();
+    QSettings(RunKey(), QSettings::NativeFormat).remove("Festmark");
+#else
     QDir(ConfigHome() + "/Orvanta").removeRecursively();
     QDir(ConfigHome() + "/autostart").removeRecursively();
+#endif
 }
 
 inline QString WriteFile(const QString &path, const QByteArray &content)

@@ -119,13 +119,217 @@ patch_qwindowswindow() {
     :
 }
 
+gtest_prefix=$cache/gtest
+build_gtest() {
+    [[ -f $gtest_prefix/.complete ]] && return
+    write_toolchain
+    rm -rf "$cache/gtest-build" "$gtest_prefix"
+    log "building GoogleTest for Windows from /usr/src/googletest"
+    cmake -S /usr/src/googletest -B "$cache/gtest-build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$cache/mingw-toolchain.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -DBUILD_GMOCK=ON >/dev/null
+    cmake --build "$cache/gtest-build" --parallel "$jobs" >/dev/null
+    cmake --install "$cache/gtest-build" >/dev/null
+    touch "$gtest_prefix/.complete"
+}
+
+build_festmark() {
+    log "cross-building Festmark into $build_dir"
+    cmake -S "$root" -B "$build_dir" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$gtest_prefix" \
+        -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/wine -DFESTMARK_WERROR=ON >/dev/null
+    cmake --build "$build_dir" --parallel "$jobs"
+}
+
+# The DLLs a program from the cross build needs: Qt's and the compiler's runtime.
+runtime_dirs=("$qt_prefix/bin" "/usr/lib/gcc/$triplet/12-posix" "/usr/$triplet/lib")
+
+# A new, empty wine prefix (a real, empty registry), removed on exit.
+wine_prefix=
+new_wine_prefix() {
+    end_wine
+    wine_prefix=$(mktemp -d "${TMPDIR:-/tmp}/festmark-wine.XXXXXX")
+    export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    wineboot --init >/dev/null 2>&1
+    wineserver --wait
+}
+end_wine() {
+    if [[ -n $wine_prefix ]]; then
+        wineserver --kill 2>/dev/null || true
+        rm -rf "$wine_prefix"
+        wine_prefix=
+    fi
+}
+xvfb_pid=
+end_display() {
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    xvfb_pid=
+}
+trap 'end_wine; end_display' EXIT
+
+run_tests() {
+    new_wine_prefix
+    local path= dir
+    for dir in "${runtime_dirs[@]}"; do
+        path+="$(winepath -w "$dir" 2>/dev/null);"
+    done
+    log "running the tests under wine"
+    WINEPATH=$path ctest --test-dir "$build_dir" --output-on-failure --timeout 300 \
+        --parallel "$jobs"
+}
+
+stage_dir=$build_dir/stage
+stage() {
+    log "staging the installed files in $stage_dir"
+    rm -rf "$stage_dir"
+    cmake --install "$build_dir" --prefix "$stage_dir" >/dev/null
+    # Flat, as a Windows program is installed: everything beside festmark.exe.
+    mv "$stage_dir"/bin/* "$stage_dir"/
+    rmdir "$stage_dir/bin"
+    local dll
+    for dll in Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll; do
+        cp "$qt_prefix/bin/$dll" "$stage_dir/"
+    done
+    for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do
+        cp "/usr/lib/gcc/$triplet/12-posix/$dll" "$stage_dir/"
+    done
+    cp "/usr/$triplet/lib/libwinpthread-1.dll" "$stage_dir/"
+    mkdir -p "$stage_dir/plugins/platforms" "$stage_dir/plugins/styles" "$stage_dir/translations"
+    cp "$qt_prefix/plugins/platforms/qwindows.dll" "$stage_dir/plugins/platforms/"
+    cp "$qt_prefix"/plugins/styles/*.dll "$stage_dir/plugins/styles/" 2>/dev/null || true
+    cp /usr/share/qt6/translations/qtbase_de.qm "$stage_dir/translations/"
+    printf '[Paths]\r\nPrefix=.\r\nPlugins=plugins\r\nTranslations=translations\r\n' \
+        >"$stage_dir/qt.conf"
+    "$triplet-strip" "$stage_dir"/*.exe "$stage_dir"/*.dll "$stage_dir"/plugins/*/*.dll
+}
+
+version=$(sed -n 's/^project(Festmark VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+installer=$build_dir/festmark-$version-setup.exe
+make_installer() {
+    stage
+    log "building $installer"
+    makensis -V2 -DSTAGE="$stage_dir" -DOUTFILE="$installer" "$build_dir/festmark.nsi"
+}
+
+# The installer under wine: silent install, the installed program's --list and --ics against
+# the Linux build's, its window and ways out, the uninstaller.
+check_installer() {
+    new_wine_prefix
+    local dir="C:\\Program Files\\Festmark" unixdir
+    log "installing silently under wine"
+    wine "$installer" /S
+    wineserver --wait
+    unixdir=$(winepath -u "$dir")
+    [[ -f $unixdir/festmark.exe ]] || { log "not installed: $unixdir/festmark.exe"; exit 1; }
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Festmark' \
+        /v DisplayName >/dev/null || { log "no uninstall entry under Apps"; exit 1; }
+
+    local linux=$root/build/app/festmark
+    [[ -x $linux ]] || "$root/tools/build.sh" >/dev/null
+    local list=$root/res/Festmark.txt work
+    work=$(mktemp -d)
+    local args=(--file "$(winepath -w "$list")" --date 14.03.2026 --ahead 400)
+    wine "$unixdir/festmark.exe" --list "${args[@]}" >"$work/windows.txt"
+    "$linux" --list --file "$list" --date 14.03.2026 --ahead 400 >"$work/linux.txt"
+    cmp "$work/windows.txt" "$work/linux.txt" || { log "--list differs from Linux"; exit 1; }
+    wine "$unixdir/festmark.exe" --ics "${args[@]}" | grep -v '^DTSTAMP' >"$work/windows.ics"
+    "$linux" --ics --file "$list" --date 14.03.2026 --ahead 400 | grep -v '^DTSTAMP' \
+        >"$work/linux.ics"
+    cmp "$work/windows.ics" "$work/linux.ics" || { log "--ics differs from Linux"; exit 1; }
+    log "--list ($(wc -l <"$work/linux.txt") lines) and --ics are the Linux build's bytes"
+
+    check_window "$unixdir/festmark.exe" "$work"
+
+    log "uninstalling"
+    wine "$unixdir/uninstall.exe" /S
+    wineserver --wait
+    local waited=0
+    while [[ -e $unixdir ]] && ((waited < 30)); do sleep 1; waited=$((waited + 1)); done
+    [[ ! -e $unixdir ]] || { log "the uninstaller left $unixdir"; exit 1; }
+    if wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Festmark' \
+        >/dev/null 2>&1; then
+        log "the uninstall entry is still there"
+        exit 1
+    fi
+    wine reg query 'HKCU\Software\Orvanta\Festmark\Settings' >/dev/null ||
+        { log "the settings did not stay"; exit 1; }
+    rm -rf "$work"
+    log "installer: installed, listed, opened, ended, uninstalled"
+}
+
+# The installed window on an X display: it opens, and each way out ends it with the settings
+# and a quoted login entry in the registry.
+check_window() {
+    local exe=$1 work=$2
+    end_display
+    local displayfd
+    exec {displayfd}<> <(:)
+    Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    local number
+    read -r -t 20 number <&"$displayfd" || { log "Xvfb did not start"; exit 1; }
+    exec {displayfd}>&-
+    export DISPLAY=:$number
+    openbox >/dev/null 2>&1 &
+    local way keys
+    for way in Return alt+b alt+F4; do
+        wine "$exe" >"$work/window.log" 2>&1 &
+        local pid=$! id= waited=0
+        while [[ -z $id ]] && ((waited < 60)); do
+            sleep 1
+            waited=$((waited + 1))
+            id=$(xdotool search --onlyvisible --name '^Jubil' 2>/dev/null | head -n1 || true)
+        done
+        [[ -n $id ]] || { log "the window did not open"; cat "$work/window.log" >&2; exit 1; }
+        sleep 2 # the first scan's paint
+        [[ $way == Return ]] && import -window root "$work/window.png" 2>/dev/null || true
+        xdotool windowactivate --sync "$id" 2>/dev/null || true
+        xdotool key --window "$id" "$way"
+        waited=0
+        while kill -0 "$pid" 2>/dev/null && ((waited < 30)); do sleep 1; waited=$((waited + 1)); done
+        if kill -0 "$pid" 2>/dev/null; then
+            log "the window did not end by $way"
+            exit 1
+        fi
+        wait "$pid" || { log "the window ended by $way with status $?"; exit 1; }
+        log "the window ended by $way"
+    done
+    wine reg query 'HKCU\Software\Orvanta\Festmark\Settings' /v Startday | grep -q Startday ||
+        { log "no settings in the registry"; exit 1; }
+    local run
+    run=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Festmark |
+        tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
+    [[ $run == \"*festmark.exe\" ]] || { log "login entry not quoted: $run"; exit 1; }
+    log "login entry: $run"
+    end_display
+    unset DISPLAY
+}
+
 case $what in
 qt)
     install_packages
     build_qt
+    build_gtest
     ;;
-*)
+build)
     install_packages
     build_qt
+    build_gtest
+    build_festmark
+    ;;
+all)
+    install_packages
+    build_qt
+    build_gtest
+    build_festmark
+    run_tests
+    make_installer
+    check_installer
+    log "done: $installer"
+    ;;
+*)
+    echo "usage: tools/windows.sh [qt|build|all]" >&2
+    exit 2
     ;;
 esac

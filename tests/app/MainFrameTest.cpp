@@ -88,7 +88,7 @@ TEST_P(MainFrameExitTest, HidesStopsTheSoundsAndSavesWhenTheApplicationGoes)
     EXPECT_EQ(m_sounds.events, QStringList{"stop"});
     EXPECT_EQ(app->Run(), 0); // no event loop after a way out
     app.reset();
-    EXPECT_EQ(QSettings(SettingsFile(), QSettings::IniFormat).value("Settings/Startday"), 11);
+    EXPECT_EQ(StoredValue("Startday"), 11);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, MainFrameExitTest,

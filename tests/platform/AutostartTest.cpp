@@ -8,10 +8,22 @@ namespace {
 
 QString Entry()
 {
-    QFile file(AutostartEntryPath());
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return LoginEntry();
 }
 
+#ifdef _WIN32
+TEST(AutostartTest, WritesRewritesAndRemovesTheQuotedRunValue)
+{
+    ForgetSettings();
+    ASSERT_TRUE(WriteAutostartEntry(true, "C:/Program Files/Festmark/festmark.exe"));
+    EXPECT_EQ(Entry(), "\"C:\\Program Files\\Festmark\\festmark.exe\"");
+    ASSERT_TRUE(WriteAutostartEntry(true, "D:/Neu/festmark.exe")); // a moved program
+    EXPECT_EQ(Entry(), "\"D:\\Neu\\festmark.exe\"");
+    ASSERT_TRUE(WriteAutostartEntry(false, "D:/Neu/festmark.exe"));
+    EXPECT_EQ(Entry(), "");
+    EXPECT_TRUE(WriteAutostartEntry(false, "D:/Neu/festmark.exe")); // none to remove
+}
+#else
 TEST(AutostartTest, WritesRewritesAndRemovesTheEntry)
 {
     ForgetSettings();
@@ -54,7 +66,6 @@ TEST(AutostartTest, APathThatIsNoUtf8GetsNoEntry)
     EXPECT_TRUE(Entry().contains("Exec=\"/alter Ort/festmark\"")); // the old one stays
 }
 
-#ifndef _WIN32
 TEST(AutostartTest, AFullDiskKeepsTheOldEntry)
 {
     SmallConfigDisk disk;

@@ -29,7 +29,7 @@ TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndWritesNothing)
     EXPECT_EQ(settings.stopDays, 7);
     EXPECT_EQ(settings.oemFile, 0);
     EXPECT_EQ(settings.autoStart, 1);
-    EXPECT_FALSE(QFile::exists(SettingsFile()));
+    EXPECT_FALSE(SettingsStored());
 }
 
 TEST_F(SettingsTest, ValuesRoundTripUnderTheirOwnNames)
@@ -37,11 +37,10 @@ TEST_F(SettingsTest, ValuesRoundTripUnderTheirOwnNames)
     const Settings saved{30, 400, 1, QString::fromUtf8("/home/anna/Meine Jubiläen.txt"), 0};
     SaveSettings(saved);
     EXPECT_EQ(LoadSettings("/x"), saved);
-    QSettings stored(SettingsFile(), QSettings::IniFormat);
-    EXPECT_EQ(stored.value("Settings/Startday").toInt(), 30);
-    EXPECT_EQ(stored.value("Settings/Stopday").toInt(), 400);
-    EXPECT_EQ(stored.value("Settings/OEM").toInt(), 1);
-    EXPECT_EQ(stored.value("Settings/auto").toInt(), 0);
+    EXPECT_EQ(StoredValue("Startday").toInt(), 30);
+    EXPECT_EQ(StoredValue("Stopday").toInt(), 400);
+    EXPECT_EQ(StoredValue("OEM").toInt(), 1);
+    EXPECT_EQ(StoredValue("auto").toInt(), 0);
 }
 
 TEST_F(SettingsTest, EmptyStoredPathStaysEmpty)

@@ -250,10 +250,9 @@ TEST_F(FestelFormTest, DestructorSavesTheSettingsAndTheAutostartEntry)
 {
     Form().m_startDays = 5;
     m_form.reset();
-    QSettings stored(SettingsFile(), QSettings::IniFormat);
-    EXPECT_EQ(stored.value("Settings/Startday").toInt(), 5);
-    EXPECT_EQ(stored.value("Settings/FilePath").toString(), m_dir.filePath("Festmark.txt"));
-    EXPECT_TRUE(QFile::exists(ConfigHome() + "/autostart/Festmark.desktop"));
+    EXPECT_EQ(StoredValue("Startday").toInt(), 5);
+    EXPECT_EQ(StoredValue("FilePath").toString(), m_dir.filePath("Festmark.txt"));
+    EXPECT_FALSE(LoginEntry().isEmpty());
 }
 
 TEST_F(FestelFormTest, TabGoesFromTheGridToTheThreeButtonsAndReturnExits)
