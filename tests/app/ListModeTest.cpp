@@ -1,7 +1,9 @@
 // festmark --list as a user runs it: output, exit status, settings, and every kind of bad file.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -38,7 +40,18 @@ protected:
         return file.fileName();
     }
 
-    void WriteSettings(const QByteArray &ini) const { Write("config/Orvanta/Festmark.conf", ini); }
+    // The stored settings, as an INI file; on Windows the same values go into the registry.
+    void WriteSettings(const QByteArray &ini) const
+    {
+        const QString file = Write("config/Orvanta/Festmark.conf", ini);
+#ifdef _WIN32
+        const QSettings read(file, QSettings::IniFormat);
+        QSettings registry(QSettings::NativeFormat, QSettings::UserScope, "Orvanta", "Festmark");
+        registry.clear();
+        for (const QString &key : read.allKeys())
+            registry.setValue(key, read.value(key));
+#endif
+    }
 
     Result Run(QStringList arguments, bool asNobody = false) const
     {
@@ -435,6 +448,37 @@ TEST_F(ListModeTest, HostileNamesAndFilesAreHandledWithoutHarm)
     EXPECT_EQ(raw.exitCode(), 0) << raw.readAllStandardError().toStdString();
     EXPECT_TRUE(raw.readAllStandardOutput().endsWith(
         QString::fromUtf8("\tHJ\tJörg wird 50 Jahre alt!\n").toUtf8()));
+}
+#endif
+
+TEST_F(ListModeTest, FileNamesOutsideAsciiAreOpenedByTheirOwnName)
+{
+    // Windows hands the program its ANSI code page in argv: "Łukasz" would become "Lukasz".
+    for (const char *name : {"Jürgen.txt", "Łukasz.txt"}) {
+        const QString file = Write(QString::fromUtf8(name), "14.03.1976 Anna wird # alt\n");
+        Write("Lukasz.txt", "14.03.1976 Falsche Datei # alt\n");
+        const Result r = Run({"--file", file, "--date", "14.03.2026", "--back", "0"});
+        EXPECT_EQ(r.exitCode, 0) << name << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains("\tHJ\tAnna wird 50 Jahre alt!\n")) << name;
+    }
+}
+
+#ifndef _WIN32
+TEST_F(ListModeTest, StartedByItsBareNameThroughPathItFindsItsWindow)
+{
+    // argv[0] is then "festmark", with no folder: the window module must still be found.
+    QProcess shell;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(display);
+    env.insert("PATH", QFileInfo(FESTMARK_BINARY).absolutePath() + ":/usr/bin:/bin");
+    shell.setProcessEnvironment(env);
+    shell.setWorkingDirectory(m_dir.path());
+    shell.start("sh", {"-c", "exec festmark"});
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    const QString err = QString::fromUtf8(shell.readAllStandardError());
+    EXPECT_EQ(shell.exitCode(), 1);
+    EXPECT_TRUE(err.contains("Keine grafische Anzeige")) << err.toStdString();
 }
 #endif
 
