@@ -279,11 +279,10 @@ check_window() {
         while [[ -z $id ]] && ((waited < 60)); do
             sleep 1
             waited=$((waited + 1))
-            id=$(xdotool search --onlyvisible --name '^Jubil' 2>/dev/null | head -n1 || true)
+            id=$(xdotool search --onlyvisible --name '^Festmark' 2>/dev/null | head -n1 || true)
         done
         [[ -n $id ]] || { log "the window did not open"; cat "$work/window.log" >&2; exit 1; }
         sleep 2 # the first scan's paint
-        [[ $way == Return ]] && import -window root "$work/window.png" 2>/dev/null || true
         xdotool windowactivate --sync "$id" 2>/dev/null || true
         xdotool key --window "$id" "$way"
         waited=0
