@@ -86,8 +86,14 @@ build_qt() {
     local src=$cache/src/qtbase
     # Debian's tarball leaves out the tablet headers; wine's are the same API.
     mkdir -p "$src/src/3rdparty/wintab"
-    cp /usr/include/wine/wine/windows/wintab.h /usr/include/wine/wine/windows/pktdef.h \
-        "$src/src/3rdparty/wintab/"
+    # They lean on two macros of wine's own headers and Wacom's API macro.
+    {
+        printf '#pragma once\n#include <windows.h>\n#ifndef API\n#define API WINAPI\n#endif\n'
+        printf '#ifndef DECL_WINELIB_TYPE_AW\n#define DECL_WINELIB_TYPE_AW(t) typedef t##W t;\n'
+        printf '#define WINELIB_NAME_AW(n) n##W\n#endif\n'
+        cat /usr/include/wine/wine/windows/wintab.h
+    } >"$src/src/3rdparty/wintab/wintab.h"
+    cp /usr/include/wine/wine/windows/pktdef.h "$src/src/3rdparty/wintab/"
     # Without OpenGL the window code still names an OpenGL-only helper.
     patch_qwindowswindow "$src/src/plugins/platforms/windows/qwindowswindow.cpp"
     rm -rf "$cache/qt-build" "$qt_prefix"
@@ -105,7 +111,7 @@ build_qt() {
         -DFEATURE_sql_sqlite=OFF -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF \
         -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF -DFEATURE_freetype=ON \
         -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF \
-        -DFEATURE_zstd=OFF -DFEATURE_brotli=OFF -DFEATURE_direct2d=OFF \
+        -DFEATURE_zstd=OFF -DFEATURE_brotli=OFF \
         -DFEATURE_pkg_config=OFF >"$cache/qt-configure.log" 2>&1 ||
         { tail -n 40 "$cache/qt-configure.log" >&2; exit 1; }
     log "building Qt for Windows (about 20 minutes at -j2)"
@@ -116,7 +122,10 @@ build_qt() {
 }
 
 patch_qwindowswindow() {
-    :
+    # isSoftwareGl() asks the dynamic-GL loader, which exists only with OpenGL.
+    sed -i '/^static inline bool isSoftwareGl()/,/^}/ s/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+        "$1"
+    grep -q 'QT_CONFIG(dynamicgl) && QT_CONFIG(opengl)' "$1"
 }
 
 gtest_prefix=$cache/gtest
