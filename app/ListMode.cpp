@@ -184,38 +184,50 @@ public:
         m_buffer += '\n';
     }
 
-    void DayStarted(std::chrono::sys_days day, bool) override { m_date = DateText(day); }
+    void DayStarted(std::chrono::sys_days day) override { m_date = DateText(day); }
 
     void RowsFound(std::span<const ScanHit> rows) override
     {
         for (const ScanHit &row : rows) {
-            const bool year = row.jubilee.IsYear();
-            const char *dateColour = year ? (row.today ? kYellowOnRed : kBlackOnYellow)
-                                          : (row.today ? kWhiteOnRed : nullptr);
-            Colour(dateColour);
+            const RowLook look = LookOf(row);
+            Colour(look.date);
             m_buffer += m_date;
-            Reset(dateColour);
+            Reset(look.date);
             m_buffer += '\t';
             m_buffer += row.today ? 'H' : '-';
-            m_buffer += year ? 'J' : '-';
+            m_buffer += row.jubilee.IsYear() ? 'J' : '-';
             m_buffer += '\t';
-            Colour(year ? kBlackOnYellow : nullptr);
+            Colour(look.message);
             AppendRowMessage(m_buffer, m_list, row);
-            Reset(year ? kBlackOnYellow : nullptr);
+            Reset(look.message);
             m_buffer += '\n';
         }
         FlushWhenFull();
     }
 
 private:
-    void Colour(const char *colour)
+    static const char *Code(CellLook look)
     {
-        if (m_colour && colour != nullptr)
-            m_buffer += colour;
+        switch (look) {
+        case CellLook::TodayYear:
+            return kYellowOnRed;
+        case CellLook::Today:
+            return kWhiteOnRed;
+        case CellLook::Year:
+            return kBlackOnYellow;
+        case CellLook::Plain:
+            break;
+        }
+        return nullptr;
     }
-    void Reset(const char *colour)
+    void Colour(CellLook look)
     {
-        if (m_colour && colour != nullptr)
+        if (m_colour && Code(look) != nullptr)
+            m_buffer += Code(look);
+    }
+    void Reset(CellLook look)
+    {
+        if (m_colour && Code(look) != nullptr)
             m_buffer += kReset;
     }
 
@@ -419,20 +431,20 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
         for (const BadLine &bad : list->BadLines())
             say(Printable(BadLineReport(path, bad)));
         if (const std::size_t more = list->BadLineCount() - list->BadLines().size(); more > 0)
-            say("Fehler in Datei " + path + ": ... und " + std::to_string(more) +
-                " weitere fehlerhafte Zeilen");
+            say("Fehler in Datei " + path + ": " + MoreBadLinesText(more));
 
-        // Each entry's texts are made fit for the terminal once, not once per row.
-        std::optional<DateList> printable;
-        if (!list->IsPrintable())
-            printable = list->Printable();
-        const DateList &shown = printable ? *printable : *list;
         bool written = false;
         if (ics) {
-            ICalendarSink sink(shown, output);
-            RunWindowScan(window, shown, sink);
+            // The entries as read: the window's export names the same events by the same UIDs.
+            ICalendarSink sink(*list, output);
+            RunWindowScan(window, *list, sink);
             written = sink.Finish();
         } else {
+            // Each entry's texts are made fit for the terminal once, not once per row.
+            std::optional<DateList> printable;
+            if (!list->IsPrintable())
+                printable = list->Printable();
+            const DateList &shown = printable ? *printable : *list;
             ListSink sink(shown, output, ShowsColourCodes(out));
             sink.Caption(RangeCaption(window));
             RunWindowScan(window, shown, sink);

@@ -2,6 +2,7 @@
 #include "ListMode.h"
 #include "Strings.h"
 #include "Translations.h"
+#include "WindowModuleEntry.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,8 +44,7 @@ int main(int argc, char *argv[])
     }
 
     QLibrary window(WindowModulePath());
-    using RunWindow = int (*)(int *, char **);
-    const auto run = reinterpret_cast<RunWindow>(window.resolve("festmark_run_window"));
+    const auto run = reinterpret_cast<FestmarkRunWindow *>(window.resolve(kRunWindowSymbol));
     if (run == nullptr) {
         std::fprintf(stderr, "festmark: Das Fenster kann nicht geladen werden: %s\n",
                      window.errorString().toLocal8Bit().constData());

@@ -195,7 +195,7 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
         for (int day = blockFirst; day <= blockLast; ++day) {
             const bool isToday = day == today;
             const sys_days serialDay{days{day}};
-            sink.DayStarted(serialDay, isToday);
+            sink.DayStarted(serialDay);
             const tm scanned = ScannedDay(serialDay);
             hits.clear();
             for (const std::uint32_t i : candidates[static_cast<std::size_t>(day - blockFirst)]) {
@@ -206,6 +206,15 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
                 sink.RowsFound(hits);
         }
     }
+}
+
+RowLook LookOf(const ScanHit &hit)
+{
+    const bool year = hit.jubilee.IsYear();
+    const CellLook message = year ? CellLook::Year : CellLook::Plain;
+    if (hit.today)
+        return {year ? CellLook::TodayYear : CellLook::Today, message};
+    return {message, message};
 }
 
 void AppendRowMessage(std::string &message, const DateList &list, const ScanHit &hit)
@@ -256,10 +265,13 @@ std::string BadLinesMessage(const std::string &path, const DateList &list)
         message += "\nZeile " + std::to_string(badLines[i].lineNumber) + ": " +
                    Utf8Prefix(badLines[i].text, kBadLineTextShown);
     }
-    const std::size_t more = list.BadLineCount() - shown;
-    if (more == 1)
-        message += "\n... und 1 weitere fehlerhafte Zeile.";
-    else if (more > 1)
-        message += "\n... und " + std::to_string(more) + " weitere fehlerhafte Zeilen.";
+    if (const std::size_t more = list.BadLineCount() - shown; more > 0)
+        message += "\n" + MoreBadLinesText(more);
     return message;
+}
+
+std::string MoreBadLinesText(std::size_t more)
+{
+    return "... und " + std::to_string(more) +
+           (more == 1 ? " weitere fehlerhafte Zeile." : " weitere fehlerhafte Zeilen.");
 }

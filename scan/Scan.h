@@ -33,7 +33,7 @@ struct ResultRow {
 class ScanSink {
 public:
     virtual ~ScanSink() = default;
-    virtual void DayStarted(std::chrono::sys_days /*day*/, bool /*isToday*/) {}
+    virtual void DayStarted(std::chrono::sys_days /*day*/) {}
     virtual void RowsFound(std::span<const ScanHit> rows) = 0; // one day's rows, if any
 };
 
@@ -59,6 +59,16 @@ std::string RangeCaption(const ScanWindow &window); // "Jubiläen vom ... bis zu
 // asked only about those, and the memory does not grow with the rows.
 void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sink);
 
+// How a row's cells look, in the window and on the terminal alike: today's date is red
+// (yellow text on a year anniversary, white otherwise), a year anniversary is yellow, and
+// today never colours the message.
+enum class CellLook { Plain, TodayYear, Today, Year };
+struct RowLook {
+    CellLook date;
+    CellLook message;
+};
+RowLook LookOf(const ScanHit &hit);
+
 // A row's texts
 void AppendRowMessage(std::string &message, const DateList &list, const ScanHit &hit);
 ResultRow MakeResultRow(const DateList &list, const ScanHit &hit);
@@ -66,6 +76,8 @@ ResultRow MakeResultRow(const DateList &list, const ScanHit &hit);
 // Reports of bad lines: the message box text of one scan, and one line per bad line.
 std::string BadLinesMessage(const std::string &path, const DateList &list);
 std::string BadLineReport(const std::string &path, const BadLine &badLine);
+// "... und N weitere fehlerhafte Zeilen.": the bad lines past those reported one by one.
+std::string MoreBadLinesText(std::size_t more);
 // When this Qt lacks a code page the file needed (said once per program run).
 std::string MissingCodePageMessage(const std::string &codePage);
 // "Fehler beim Öffnen von PATH: REASON"; for a missing list, where an example list is to be

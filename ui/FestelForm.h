@@ -25,9 +25,6 @@ namespace Ui {
 class CFestelForm;
 }
 
-// Set when the jubilee sound has been started during the current scan.
-extern bool g_todaySoundPlayed;
-
 // From `now` to just after the next local midnight, when an open window scans again.
 int MsecsToNextDay(const QDateTime &now);
 
@@ -78,7 +75,6 @@ public:
     int m_startDays = 2;
     int m_stopDays = 7;
     int m_oemFile = 0;
-    int m_nextRow = 1;
     int m_autoStart = 1;
     QString m_filePath;
     QString m_defaultFilePath;
@@ -105,6 +101,7 @@ private:
     int m_progressSteps = 0;                         // days scanned so far
     QElapsedTimer m_progressPainted;
     bool m_codePageReported = false; // a missing code page is told once
+    bool m_todaySoundPlayed = false; // the jubilee sound has started in this scan
     QString m_settingsProblem;
     QTimer m_midnightTimer;
 };

@@ -19,8 +19,6 @@
 #include <new>
 #include <utility>
 
-bool g_todaySoundPlayed = false;
-
 namespace {
 
 constexpr int kJubileeSound = 151;
@@ -39,7 +37,7 @@ public:
     {
     }
 
-    void DayStarted(std::chrono::sys_days, bool) override
+    void DayStarted(std::chrono::sys_days) override
     {
         m_wait.Update();
         m_form.StepProgress();
@@ -56,10 +54,9 @@ private:
 void CFestelForm::RunScan()
 {
     WaitCursor wait;
-    g_todaySoundPlayed = false;
+    m_todaySoundPlayed = false;
     const ScanWindow window = MakeScanWindow(m_today(), m_startDays, m_stopDays);
 
-    m_nextRow = 1;
     m_grid->Model()->Reset(nullptr);
     m_rangeText = Utf8Text(RangeCaption(window));
 
@@ -122,8 +119,8 @@ void CFestelForm::ScanFileForDay(std::span<const ScanHit> rows)
     for (const ScanHit &row : rows) {
         AppendResultRow(row);
         // The first year jubilee on today starts the sound, once per scan.
-        if (row.jubilee.IsYear() && row.today && !g_todaySoundPlayed) {
-            g_todaySoundPlayed = true;
+        if (row.jubilee.IsYear() && row.today && !m_todaySoundPlayed) {
+            m_todaySoundPlayed = true;
             m_sounds.PlayLooping(kJubileeSound);
         }
     }
@@ -136,7 +133,6 @@ void CFestelForm::AppendResultRow(const ScanHit &row)
         m_pendingRows.back().reserve(kRowBatch);
     }
     m_pendingRows.back().push_back(row);
-    ++m_nextRow;
 }
 
 void CFestelForm::FlushRows()

@@ -24,16 +24,17 @@ struct CellColours {
 
 CellColours ColoursOf(const ScanHit &hit, int column)
 {
-    const bool year = hit.jubilee.IsYear();
-    if (column == 0) {
-        if (hit.today)
-            return {kRed, year ? kYellow : kWhite};
-        if (year)
-            return {kYellow, kBlack};
-        return {};
-    }
-    if (year) // today never colours the message
+    const RowLook look = LookOf(hit);
+    switch (column == 0 ? look.date : look.message) {
+    case CellLook::TodayYear:
+        return {kRed, kYellow};
+    case CellLook::Today:
+        return {kRed, kWhite};
+    case CellLook::Year:
         return {kYellow, kBlack};
+    case CellLook::Plain:
+        break;
+    }
     return {};
 }
 

@@ -490,7 +490,7 @@ TEST_F(ListModeTest, ManyBadLinesAreReportedUpToAThousandThenCounted)
     const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1001);
     EXPECT_TRUE(lines[999].endsWith(", Zeile 1000: "));
-    EXPECT_TRUE(lines[1000].endsWith(": ... und 500 weitere fehlerhafte Zeilen"))
+    EXPECT_TRUE(lines[1000].endsWith(": ... und 500 weitere fehlerhafte Zeilen."))
         << lines[1000].toStdString();
     EXPECT_TRUE(r.out.endsWith("\tHJ\tAnna wird 50 Jahre alt!\n"));
 }
@@ -504,7 +504,7 @@ TEST_F(SlowListModeTest, FiftyMegabytesOfBlankLinesAreCountedNotPrinted)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err.count('\n'), 1001);
     EXPECT_TRUE(r.err.endsWith(
-        QString(": ... und %1 weitere fehlerhafte Zeilen\n").arg(50 * 1024 * 1024 - 1000)));
+        QString(": ... und %1 weitere fehlerhafte Zeilen.\n").arg(50 * 1024 * 1024 - 1000)));
 }
 
 TEST_F(SlowListModeTest, HugeFileAndHugeLine)

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -139,6 +140,41 @@ TEST_F(MainFrameTest, HelpExplainsTheListTheColoursAndTheOptions)
     WhenModalShown([&title](QWidget *modal) { title = modal->windowTitle(); });
     frame.OnHelpIndex();
     EXPECT_EQ(title, "Festmark-Hilfe");
+}
+
+// Both exports of one list, their DTSTAMP aside: the window's and festmark --ics.
+TEST(CalendarAgreementTest, TheWindowsExportAndTheTerminalsGiveTheSameEvents)
+{
+    QTemporaryDir dir;
+    const QByteArray list = "14.03.1976 Anna\twird # alt\n12.03.2025 Bo\x01 # dabei\n";
+    StartWithDateList(dir.path(), list);
+    RecordingBoxes boxes;
+    RecordingSounds sounds;
+    CFestelForm form(boxes, sounds);
+    form.m_today = [] {
+        return std::chrono::year_month_day{std::chrono::year{2026} / 3 / 14};
+    };
+    form.RunScan();
+    const QString path = dir.filePath("Fenster.ics");
+    form.m_saveCalendarAs = [&path](QWidget *) {
+        return path;
+    };
+    form.OnExportCalendar();
+    QFile exported(path);
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+
+    QProcess festmark;
+    festmark.start(FESTMARK_BINARY, {"--ics", "--file", dir.filePath("Festmark.txt"), "--date",
+                                     "14.03.2026", "--back", "2", "--ahead", "7"});
+    ASSERT_TRUE(festmark.waitForFinished(60000));
+    const auto events = [](const QByteArray &text) {
+        QByteArrayList lines = text.split('\n');
+        lines.removeIf([](const QByteArray &line) { return line.startsWith("DTSTAMP:"); });
+        return lines;
+    };
+    const QByteArrayList window = events(exported.readAll());
+    EXPECT_EQ(window.count("BEGIN:VEVENT\r"), 2);
+    EXPECT_EQ(window, events(festmark.readAllStandardOutput()));
 }
 
 } // namespace

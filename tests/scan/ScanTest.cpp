@@ -19,12 +19,7 @@ struct Recorder : ScanSink {
     {
     }
 
-    void DayStarted(sys_days day, bool isToday) override
-    {
-        days.push_back(DateText(day));
-        if (isToday)
-            todays.push_back(DateText(day));
-    }
+    void DayStarted(sys_days day) override { days.push_back(DateText(day)); }
     void RowsFound(std::span<const ScanHit> hits) override
     {
         for (const ScanHit &hit : hits)
@@ -43,7 +38,6 @@ struct Recorder : ScanSink {
 
     DateList list;
     std::vector<std::string> days;
-    std::vector<std::string> todays;
     std::vector<ResultRow> rows;
 };
 
@@ -63,7 +57,6 @@ TEST(ScanWindowTest, DefaultWindowIsTenDaysWithTodayThird)
     EXPECT_EQ(r.days.front(), "12.03.2026");
     EXPECT_EQ(r.days[2], "14.03.2026");
     EXPECT_EQ(r.days.back(), "21.03.2026");
-    EXPECT_EQ(r.todays, std::vector<std::string>{"14.03.2026"});
     EXPECT_EQ(RangeCaption(MakeScanWindow(k14March2026, 2, 7)),
               "Jubiläen vom 12.03.2026 bis zum 21.03.2026");
 }
@@ -72,7 +65,6 @@ TEST(ScanWindowTest, ZeroDaysScanOnlyToday)
 {
     const Recorder r = Scan("", k14March2026, 0, 0);
     EXPECT_EQ(r.days, std::vector<std::string>{"14.03.2026"});
-    EXPECT_EQ(r.todays, std::vector<std::string>{"14.03.2026"});
 }
 
 TEST(ScanWindowTest, WindowEndingBeforeItsStartScansNoDay)
