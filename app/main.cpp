@@ -16,7 +16,7 @@ namespace {
 QString WindowModulePath()
 {
     const QString programDir = QFileInfo(ProgramFilePath()).absolutePath();
-    const QString beside = programDir + QStringLiteral("/" FESTMARK_WINDOW_MODULE_NAME);
+    QString beside = programDir + QStringLiteral("/" FESTMARK_WINDOW_MODULE_NAME);
     if (QFileInfo::exists(beside))
         return beside;
     return QDir::cleanPath(programDir + QStringLiteral("/" FESTMARK_WINDOW_MODULE_INSTALLED));

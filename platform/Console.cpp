@@ -100,7 +100,7 @@ QString PathFromArgument(const QString &parsed, const QByteArray &bytes)
     return parsed;
 #else
     QStringDecoder utf8(QStringConverter::Utf8);
-    const QString path = utf8.decode(bytes);
+    QString path = utf8.decode(bytes);
     if (utf8.hasError()) {
         // O_PATH opens without reading: a pipe does not block, a folder stays a folder; the
         // descriptor lives as long as the program.

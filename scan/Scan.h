@@ -48,7 +48,7 @@ struct ScanWindow {
 // The window
 std::chrono::year_month_day LocalToday();
 ScanWindow MakeScanWindow(std::chrono::year_month_day today, int daysBack, int daysAhead);
-tm ScannedDay(std::chrono::sys_days day);
+tm ScannedDay(std::chrono::sys_days serial);
 std::string DateText(const tm &day);                // "%2.2i.%2.2i.%4.4i"
 std::string DateText(std::chrono::sys_days day);    // the same for a serial day
 std::string RangeCaption(const ScanWindow &window); // "Jubiläen vom ... bis zum ..."

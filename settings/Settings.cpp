@@ -44,7 +44,7 @@ Settings DefaultSettings(const QString &defaultFilePath)
 
 Settings LoadSettings(const QString &defaultFilePath, QString *problem)
 {
-    const Settings defaults = DefaultSettings(defaultFilePath);
+    Settings defaults = DefaultSettings(defaultFilePath);
     if (IsUnusable(SettingsFilePath())) {
         if (problem != nullptr)
             *problem = UnusableMessage(SettingsFilePath());

@@ -11,6 +11,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 
 CMSFlexGrid::CMSFlexGrid(QWidget *parent)
     : QTableView(parent)
@@ -43,7 +44,7 @@ void CMSFlexGrid::SetColumnWidth(int column, int twips)
     const double widening = std::max(1.0, average / (6.0 * dpi / 96.0));
     const int date = fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) +
                      fontMetrics().averageCharWidth() * 2;
-    setColumnWidth(column, std::max(static_cast<int>(twips * dpi / 1440.0 * widening + 0.5),
+    setColumnWidth(column, std::max(static_cast<int>(std::lround(twips * dpi / 1440.0 * widening)),
                                     column == 0 ? date : 0));
 }
 
