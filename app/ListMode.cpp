@@ -396,7 +396,7 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
         if (parser.isSet(fileOption)) {
             const QString value = parser.value(fileOption);
             settings.filePath = PathFromArgument(value, LastValue(rawArguments, "--file"));
-            path = Printable(value.toStdString());
+            path = Printable(QDir::toNativeSeparators(value).toStdString());
         } else {
             path = Printable(QDir::toNativeSeparators(settings.filePath).toStdString());
         }

@@ -266,7 +266,7 @@ std::string BadLinesMessage(const std::string &path, const DateList &list)
                    Utf8Prefix(badLines[i].text, kBadLineTextShown);
     }
     if (const std::size_t more = list.BadLineCount() - shown; more > 0)
-        message += "\n" + MoreBadLinesText(more);
+        message.append("\n").append(MoreBadLinesText(more));
     return message;
 }
 

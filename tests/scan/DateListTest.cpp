@@ -261,15 +261,23 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CodePageTest, ThisQtHasBothCodePagesAndAMissingOneReadsAsLatin1)
 {
+#ifndef _WIN32
     EXPECT_TRUE(QStringDecoder("windows-1252").isValid());
     EXPECT_TRUE(QStringDecoder("IBM850").isValid());
+#endif
     EXPECT_EQ(ParseDateList("14.03.1976 J\xF6rg\n", 0).MissingCodePage(), "");
 
     DateListReader reader(0, CodePages{"no-such-code-page", "IBM850"});
     reader.Feed("14.03.1976 J\xF6rg \x80\n");
     const DateList list = reader.Finish();
+#ifdef _WIN32
+    // Windows decodes with the user's own code pages: Qt's names are never asked.
+    EXPECT_EQ(Names(list), std::vector<std::string>{"Jörg €|"});
+    EXPECT_EQ(list.MissingCodePage(), "");
+#else
     EXPECT_EQ(Names(list), std::vector<std::string>{"Jörg \xC2\x80|"});
     EXPECT_EQ(list.MissingCodePage(), "no-such-code-page");
+#endif
 }
 
 class DateListFileTest : public testing::Test {
@@ -312,7 +320,16 @@ TEST_F(DateListFileTest, WhatIsNoReadableFileCannotBeOpenedAndSaysWhy)
     EXPECT_EQ(errorFor(m_dir.filePath("missing.txt")), OpenError::NotFound);
     EXPECT_EQ(errorFor(m_dir.path()), OpenError::Folder);
     EXPECT_EQ(errorFor(QString()), OpenError::NoPath);
+#ifdef _WIN32
+    // Windows' devices are refused before a byte is read: the console would wait for the
+    // keyboard. Qt sees either no file or no regular file behind their names.
+    for (const char *device : {"NUL", "CON"}) {
+        const OpenError error = errorFor(device);
+        EXPECT_TRUE(error == OpenError::NotFound || error == OpenError::NotAFile) << device;
+    }
+#else
     EXPECT_EQ(errorFor("/dev/zero"), OpenError::NotAFile); // would never end
+#endif
     EXPECT_EQ(OpenErrorText(OpenError::NotFound), "Datei nicht gefunden");
 }
 
