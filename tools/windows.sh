@@ -8,6 +8,7 @@
 #   tools/windows.sh qt         only the Qt for Windows (cache)
 #   tools/windows.sh build      Qt, then Festmark (no tests run)
 #   tools/windows.sh test       Qt, Festmark and its tests under wine (no installer)
+#   tools/windows.sh installer  Qt, Festmark, the installer tried under wine (no tests)
 #
 # FESTMARK_WINDOWS_CACHE (default ~/.cache/festmark-windows) holds the Qt build; delete it to
 # build Qt anew.
@@ -169,9 +170,6 @@ new_wine_prefix() {
     export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     wineboot --init >/dev/null 2>&1
     wineserver --wait
-    # One server for the whole run: a server that quits between two tests resets the next
-    # one's connection.
-    wineserver --persistent
 }
 end_wine() {
     if [[ -n $wine_prefix ]]; then
@@ -189,6 +187,9 @@ trap 'end_wine; end_display' EXIT
 
 run_tests() {
     new_wine_prefix
+    # One server for all the tests: a server that quits between two tests resets the next
+    # one's connection.
+    wineserver --persistent
     local path= dir
     for dir in "${runtime_dirs[@]}"; do
         path+="$(winepath -w "$dir" 2>/dev/null);"
@@ -282,6 +283,8 @@ check_installer() {
 check_window() {
     local exe=$1 work=$2
     end_display
+    # A wine session begun without a display keeps it: the window needs a session of its own.
+    wineserver --wait
     local displayfd
     exec {displayfd}<> <(:)
     Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
@@ -298,12 +301,23 @@ check_window() {
         while [[ -z $id ]] && ((waited < 60)); do
             sleep 1
             waited=$((waited + 1))
-            id=$(xdotool search --onlyvisible --name '^Festmark' 2>/dev/null | head -n1 || true)
+            id=$(xdotool search --onlyvisible --name '^Festmark [0-9.]+$' 2>/dev/null | head -n1 ||
+                true)
         done
-        [[ -n $id ]] || { log "the window did not open"; cat "$work/window.log" >&2; exit 1; }
+        if [[ -z $id ]]; then
+            log "the window did not open; the display shows:"
+            xdotool search --name . 2>/dev/null | while read -r w; do
+                printf '  %s %s\n' "$w" "$(xdotool getwindowname "$w" 2>/dev/null)" >&2
+            done
+            cat "$work/window.log" >&2
+            exit 1
+        fi
         sleep 2 # the first scan's paint
-        xdotool windowactivate --sync "$id" 2>/dev/null || true
-        xdotool key --window "$id" "$way"
+        kill -0 "$pid" 2>/dev/null || { log "the window ended before $way"; exit 1; }
+        # Pressed and released as a keyboard does (XTEST): a key sent to the window alone
+        # leaves the window manager holding it for the next window.
+        xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+        xdotool key --clearmodifiers "$way"
         waited=0
         while kill -0 "$pid" 2>/dev/null && ((waited < 30)); do sleep 1; waited=$((waited + 1)); done
         if kill -0 "$pid" 2>/dev/null; then
@@ -311,6 +325,13 @@ check_window() {
             exit 1
         fi
         wait "$pid" || { log "the window ended by $way with status $?"; exit 1; }
+        # Its window gone from the screen too, before the next one is looked for.
+        waited=0
+        while xdotool search --onlyvisible --name '^Festmark [0-9.]+$' >/dev/null 2>&1 &&
+            ((waited < 10)); do
+            sleep 1
+            waited=$((waited + 1))
+        done
         log "the window ended by $way"
     done
     wine reg query 'HKCU\Software\Orvanta\Festmark\Settings' /v Startday | grep -q Startday ||
@@ -343,6 +364,14 @@ test)
     build_festmark
     run_tests
     ;;
+installer)
+    install_packages
+    build_qt
+    build_gtest
+    build_festmark
+    make_installer
+    check_installer
+    ;;
 all)
     install_packages
     build_qt
@@ -354,7 +383,7 @@ all)
     log "done: $installer"
     ;;
 *)
-    echo "usage: tools/windows.sh [qt|build|test|all]" >&2
+    echo "usage: tools/windows.sh [qt|build|test|installer|all]" >&2
     exit 2
     ;;
 esac

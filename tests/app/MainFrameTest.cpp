@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -49,6 +50,36 @@ TEST_F(MainFrameTest, StartsAsOneFixedWindowTitledWithItsVersionAndScans)
     EXPECT_TRUE(frame->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(frame->GetActiveView()->m_rangeText.isEmpty()); // the first scan has run
 }
+
+// The fixed size follows the font: with fonts smaller, larger or shaped unlike the desktop's
+// (as under wine's fallback font), every part of the form lies whole inside the window.
+class MainFrameFontTest : public MainFrameTest, public testing::WithParamInterface<int> {};
+
+TEST_P(MainFrameFontTest, EveryPartOfTheFormLiesInsideTheWindow)
+{
+    const QFont desktop = QApplication::font();
+    QFont font(GetParam() > 12 ? QStringLiteral("Serif") : QStringLiteral("Monospace"));
+    font.setPointSize(GetParam());
+    QApplication::setFont(font);
+    {
+        CMainFrame frame(m_boxes, m_sounds);
+        frame.show();
+        frame.OnInitialUpdate();
+        QApplication::processEvents();
+        const QRect inside = frame.rect();
+        for (QWidget *part : frame.GetActiveView()->findChildren<QWidget *>()) {
+            if (!part->isVisibleTo(&frame) || part->parentWidget() != frame.GetActiveView())
+                continue;
+            const QRect where(part->mapTo(&frame, QPoint(0, 0)), part->size());
+            EXPECT_TRUE(inside.contains(where))
+                << part->metaObject()->className() << " " << part->objectName().toStdString();
+        }
+    }
+    QApplication::setFont(desktop);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MainFrameFontTest, testing::Values(7, 9, 14, 24),
+                         [](const auto &info) { return std::to_string(info.param) + "pt"; });
 
 TEST_F(MainFrameTest, MenuHasFileAndHelpWithTheirCommands)
 {
