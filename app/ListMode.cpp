@@ -222,8 +222,8 @@ private:
     }
     void Colour(CellLook look)
     {
-        if (m_colour && Code(look) != nullptr)
-            m_buffer += Code(look);
+        if (const char *code = Code(look); m_colour && code != nullptr)
+            m_buffer += code;
     }
     void Reset(CellLook look)
     {
@@ -392,14 +392,13 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
         Settings settings = LoadSettings(DefaultFilePath(exePath), &settingsProblem);
         if (!settingsProblem.isEmpty())
             say(settingsProblem.toStdString());
-        std::string path; // the date list, as messages name it
+        // The date list as messages name it: as given, not as PathFromArgument may open it.
+        QString named = settings.filePath;
         if (parser.isSet(fileOption)) {
-            const QString value = parser.value(fileOption);
-            settings.filePath = PathFromArgument(value, LastValue(rawArguments, "--file"));
-            path = Printable(QDir::toNativeSeparators(value).toStdString());
-        } else {
-            path = Printable(QDir::toNativeSeparators(settings.filePath).toStdString());
+            named = parser.value(fileOption);
+            settings.filePath = PathFromArgument(named, LastValue(rawArguments, "--file"));
         }
+        const std::string path = Printable(QDir::toNativeSeparators(named).toStdString());
         settings.startDays = ParseDays(parser, backOption, kMaxStartDays, settings.startDays);
         settings.stopDays = ParseDays(parser, aheadOption, kMaxStopDays, settings.stopDays);
         if (parser.isSet(oemOption))

@@ -294,15 +294,14 @@ check_window() {
     exec {displayfd}>&-
     export DISPLAY=:$number
     openbox >/dev/null 2>&1 &
-    local way keys
+    local way title='^Festmark [0-9.]+$' # the main window, not a message
     for way in Return alt+b alt+F4; do
         wine "$exe" >"$work/window.log" 2>&1 &
         local pid=$! id= waited=0
         while [[ -z $id ]] && ((waited < 60)); do
             sleep 1
             waited=$((waited + 1))
-            id=$(xdotool search --onlyvisible --name '^Festmark [0-9.]+$' 2>/dev/null | head -n1 ||
-                true)
+            id=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n1 || true)
         done
         if [[ -z $id ]]; then
             log "the window did not open; the display shows:"
@@ -327,7 +326,7 @@ check_window() {
         wait "$pid" || { log "the window ended by $way with status $?"; exit 1; }
         # Its window gone from the screen too, before the next one is looked for.
         waited=0
-        while xdotool search --onlyvisible --name '^Festmark [0-9.]+$' >/dev/null 2>&1 &&
+        while xdotool search --onlyvisible --name "$title" >/dev/null 2>&1 &&
             ((waited < 10)); do
             sleep 1
             waited=$((waited + 1))
@@ -345,38 +344,32 @@ check_window() {
     unset DISPLAY
 }
 
+# Qt and GoogleTest for Windows (from the cache when there), then the cross-build.
+build_all() {
+    install_packages
+    build_qt
+    build_gtest
+    build_festmark
+}
+
 case $what in
 qt)
     install_packages
     build_qt
     build_gtest
     ;;
-build)
-    install_packages
-    build_qt
-    build_gtest
-    build_festmark
-    ;;
+build) build_all ;;
 test)
-    install_packages
-    build_qt
-    build_gtest
-    build_festmark
+    build_all
     run_tests
     ;;
 installer)
-    install_packages
-    build_qt
-    build_gtest
-    build_festmark
+    build_all
     make_installer
     check_installer
     ;;
 all)
-    install_packages
-    build_qt
-    build_gtest
-    build_festmark
+    build_all
     run_tests
     make_installer
     check_installer

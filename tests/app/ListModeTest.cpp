@@ -1,4 +1,6 @@
 // festmark --list as a user runs it: output, exit status, settings, and every kind of bad file.
+#include "TestSettings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,7 +31,7 @@ protected:
         QDir(m_dir.path()).mkpath("config/Orvanta");
         QDir(m_dir.path()).mkpath("home");
 #ifdef _WIN32 // the registry outlives the test's folder
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Orvanta", "Festmark").clear();
+        ForgetSettings();
 #endif
     }
 
