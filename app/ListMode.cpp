@@ -1,7 +1,7 @@
 #include "ListMode.h"
 
 #include "Console.h"
-#include "DateList.h"
+#include "DateListFile.h"
 #include "ICalendar.h"
 #include "Scan.h"
 #include "Settings.h"

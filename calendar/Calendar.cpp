@@ -1,45 +1,17 @@
 #include "Calendar.h"
 
 #include <algorithm>
-#include <array>
+
+using namespace std::chrono;
 
 namespace {
 
-// Days before the first of each month in a common year, and the whole year at index 12.
-constexpr std::array<int, 13> kDaysBeforeMonth{0,   31,  59,  90,  120, 151, 181,
-                                               212, 243, 273, 304, 334, 365};
-
-// Days from 01.01.1970 to 01.01. of the calendar year, in the style of days_from_civil.
-constexpr long long DaysBeforeYear(long long year) noexcept
-{
-    const long long y = year - 1;                          // March-based year of 1 January
-    const long long era = (y >= 0 ? y : y - 399) / 400;    // 400-year era
-    const long long yoe = y - era * 400;                   // [0, 399]
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100; // [0, 146096], to 1 March
-    const long long marchToJanuary = 306;                  // 1 March to 1 January
-    return era * 146097 + doe + marchToJanuary - 719468;
-}
-
-static_assert(DaysBeforeYear(1970) == 0);
-static_assert(DaysBeforeYear(1971) == 365);
-static_assert(DaysBeforeYear(2000) == 10957);
-static_assert(DaysBeforeYear(1969) == -365);
-static_assert(DaysBeforeYear(2001) - DaysBeforeYear(2000) == 366);
-static_assert(DaysBeforeYear(1901) - DaysBeforeYear(1900) == 365);
-static_assert(DaysBeforeYear(2000) - DaysBeforeYear(1600) == 146097);
-
 constexpr int kTmYearBase = 1900;
 
-// The scan asks for two serial days per entry and day: years a date list can hold are looked
-// up instead of computed.
-constexpr int kFirstTabledYear = -1000;
-constexpr int kLastTabledYear = 10000;
-constexpr auto kDaysBeforeYearTable = [] {
-    std::array<int, kLastTabledYear - kFirstTabledYear + 1> table{};
-    for (int y = kFirstTabledYear; y <= kLastTabledYear; ++y)
-        table[static_cast<std::size_t>(y - kFirstTabledYear)] = static_cast<int>(DaysBeforeYear(y));
-    return table;
-}();
+year TmYear(const tm &date) noexcept
+{
+    return year{date.tm_year + kTmYearBase};
+}
 
 } // namespace
 
@@ -47,16 +19,38 @@ int DaysInMonth(int year, int month) noexcept
 {
     if (month < 1 || month > 12)
         return 0;
-    const int base = kDaysBeforeMonth[month] - kDaysBeforeMonth[month - 1]; // [28, 31]
-    return base + (month == 2 && IsLeapYear(year) ? 1 : 0);
+    const year_month_day_last last{std::chrono::year{year} / std::chrono::month(month) / ::last};
+    return static_cast<int>(static_cast<unsigned>(last.day()));
 }
 
 void ComputeDayOfYear(tm &date) noexcept
 {
     // Months past December are not counted; the reader refuses such dates anyway.
-    const int months = std::clamp(date.tm_mon, 0, 12);                         // [0, 12]
-    const bool leapDay = months > 1 && IsLeapYear(date.tm_year + kTmYearBase); // past February
-    date.tm_yday = date.tm_mday - 1 + kDaysBeforeMonth[months] + (leapDay ? 1 : 0);
+    const int months = std::clamp(date.tm_mon, 0, 12); // whole months before the date
+    const sys_days newYear{TmYear(date) / January / 1};
+    const sys_days monthStart =
+        months == 12 ? sys_days{(TmYear(date) + years{1}) / January / 1}
+                     : sys_days{TmYear(date) / month(static_cast<unsigned>(months + 1)) / 1};
+    date.tm_yday = static_cast<int>((monthStart - newYear).count()) + date.tm_mday - 1;
+}
+
+CalendarDay CalendarDayOf(const tm &date) noexcept
+{
+    const year_month_day ymd{TmYear(date), month(static_cast<unsigned>(date.tm_mon + 1)),
+                             day(static_cast<unsigned>(date.tm_mday))};
+    return {ymd, sys_days{TmYear(date) / January / 1} + days{date.tm_yday}};
+}
+
+tm TmOf(sys_days serial) noexcept
+{
+    const year_month_day ymd{serial};
+    tm date{};
+    date.tm_mday = static_cast<int>(static_cast<unsigned>(ymd.day()));
+    date.tm_mon = static_cast<int>(static_cast<unsigned>(ymd.month())) - 1;
+    date.tm_year = static_cast<int>(ymd.year()) - kTmYearBase;
+    date.tm_yday = static_cast<int>((serial - sys_days{ymd.year() / January / 1}).count());
+    date.tm_wday = static_cast<int>(weekday{serial}.c_encoding());
+    return date;
 }
 
 int MonthsBetween(const tm &first, const tm &second) noexcept
@@ -66,13 +60,10 @@ int MonthsBetween(const tm &first, const tm &second) noexcept
 
 long long SerialDay(const tm &date) noexcept
 {
-    const long long year = static_cast<long long>(date.tm_year) + kTmYearBase;
-    if (year < kFirstTabledYear || year > kLastTabledYear)
-        return DaysBeforeYear(year) + date.tm_yday;
-    return kDaysBeforeYearTable[static_cast<std::size_t>(year - kFirstTabledYear)] + date.tm_yday;
+    return CalendarDayOf(date).serial.time_since_epoch().count();
 }
 
 int DaysBetween(const tm &first, const tm &second) noexcept
 {
-    return static_cast<int>(SerialDay(second) - SerialDay(first));
+    return static_cast<int>((CalendarDayOf(second).serial - CalendarDayOf(first).serial).count());
 }

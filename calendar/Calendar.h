@@ -1,20 +1,38 @@
 #pragma once
 
+#include <chrono>
 #include <ctime>
 
-// Calendar arithmetic on the runtime's tm record. Only tm_mday, tm_mon, tm_year and tm_yday
-// are read or written. Leap years follow the Gregorian calendar throughout, so that entry
-// dates and the scanned days the runtime produces are counted alike in every century.
+// The calendar is std::chrono's: proleptic Gregorian in every century, so that entry dates
+// and scanned days are counted alike.
+
+// A day in the two forms the rules need: its date for years and months, its serial day for
+// distances. Both are made once: an entry's when it is read, a scanned day's once per day.
+struct CalendarDay {
+    std::chrono::year_month_day date;
+    std::chrono::sys_days serial;
+};
+constexpr CalendarDay MakeCalendarDay(std::chrono::year_month_day date) noexcept
+{
+    return {date, std::chrono::sys_days{date}};
+}
+constexpr CalendarDay MakeCalendarDay(std::chrono::sys_days serial) noexcept
+{
+    return {std::chrono::year_month_day{serial}, serial};
+}
 
 // Leap years and month lengths
 constexpr bool IsLeapYear(int year) noexcept // calendar year, e.g. 2024
 {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return std::chrono::year{year}.is_leap();
 }
 int DaysInMonth(int year, int month) noexcept; // month 1..12; 0 outside
 
-// Completing an entry date
-void ComputeDayOfYear(tm &date) noexcept; // sets tm_yday from tm_mday, tm_mon, tm_year
+// The runtime's tm record, as the detectors are called with it. Only tm_mday, tm_mon,
+// tm_year and tm_yday are read or written.
+void ComputeDayOfYear(tm &date) noexcept;           // sets tm_yday from tm_mday, tm_mon, tm_year
+CalendarDay CalendarDayOf(const tm &date) noexcept; // its serial from tm_year and tm_yday
+tm TmOf(std::chrono::sys_days day) noexcept;        // tm_yday and tm_wday set
 
 // Signed distances, from the first date to the second
 int MonthsBetween(const tm &first, const tm &second) noexcept; // reads tm_mon, tm_year

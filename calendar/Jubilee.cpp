@@ -1,6 +1,5 @@
 #include "Jubilee.h"
 
-#include "Calendar.h"
 #include "RoundNumber.h"
 #include "Strings.h"
 
@@ -9,25 +8,15 @@
 
 namespace {
 
-// Unit words by kind: singular, plural.
-constexpr std::array<std::array<int, 2>, 4> kUnitIds{{{ids::kYear, ids::kYears},
-                                                      {ids::kMonth, ids::kMonths},
-                                                      {ids::kWeek, ids::kWeeks},
-                                                      {ids::kDay, ids::kDays}}};
-
-// Each count in its own unit; 0 where the unit has no jubilee (1 is among the round numbers).
-int YearCount(const tm &scannedDay, const tm &entryDate) noexcept
+// Each count in its own unit, 0 where the unit has no jubilee (1 is among the round
+// numbers). The detectors and the chain both count here.
+int YearCount(int months) noexcept // on the entry's day of the month
 {
-    if (scannedDay.tm_mday != entryDate.tm_mday || scannedDay.tm_mon != entryDate.tm_mon)
-        return 0;
-    return scannedDay.tm_year - entryDate.tm_year; // every whole number counts
+    return months % 12 == 0 ? months / 12 : 0; // every whole number of years counts
 }
 
-int MonthCount(const tm &scannedDay, const tm &entryDate) noexcept
+int MonthCount(int months) noexcept // on the entry's day of the month
 {
-    if (scannedDay.tm_mday != entryDate.tm_mday)
-        return 0;
-    const int months = MonthsBetween(entryDate, scannedDay);
     return IsRoundNumber(months) ? months : 0;
 }
 
@@ -51,14 +40,25 @@ int Report(int count, JubileeKind kind, JubileeMessage &message, std::string_vie
     return count;
 }
 
+// Unit words by kind, singular and plural, looked up once: every row needs one.
+const std::array<std::array<std::string_view, 2>, 4> &UnitWords()
+{
+    static const std::array<std::array<std::string_view, 2>, 4> words{
+        {{ResourceString(ids::kYear), ResourceString(ids::kYears)},
+         {ResourceString(ids::kMonth), ResourceString(ids::kMonths)},
+         {ResourceString(ids::kWeek), ResourceString(ids::kWeeks)},
+         {ResourceString(ids::kDay), ResourceString(ids::kDays)}}};
+    return words;
+}
+
 } // namespace
 
 void AppendJubileeMessage(std::string &message, std::string_view nameText, JubileeCount jubilee,
                           std::string_view suffixText)
 {
     // Only exactly 1 is singular: 0 and -1 take the plural.
-    const std::string_view unit = ResourceString(
-        kUnitIds[static_cast<std::size_t>(jubilee.kind)][jubilee.count == 1 ? 0 : 1]);
+    const std::string_view unit =
+        UnitWords()[static_cast<std::size_t>(jubilee.kind)][jubilee.count == 1 ? 0 : 1];
     char digits[16];
     const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, jubilee.count);
     static_cast<void>(ec); // an int always fits
@@ -69,15 +69,19 @@ void AppendJubileeMessage(std::string &message, std::string_view nameText, Jubil
 int CheckYearJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &message,
                      std::string_view nameText, std::string_view suffixText)
 {
-    return Report(YearCount(scannedDay, entryDate), JubileeKind::Year, message, nameText,
-                  suffixText);
+    const int years = scannedDay.tm_mday == entryDate.tm_mday
+                          ? YearCount(MonthsBetween(entryDate, scannedDay))
+                          : 0;
+    return Report(years, JubileeKind::Year, message, nameText, suffixText);
 }
 
 int CheckMonthJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &message,
                       std::string_view nameText, std::string_view suffixText)
 {
-    return Report(MonthCount(scannedDay, entryDate), JubileeKind::Month, message, nameText,
-                  suffixText);
+    const int months = scannedDay.tm_mday == entryDate.tm_mday
+                           ? MonthCount(MonthsBetween(entryDate, scannedDay))
+                           : 0;
+    return Report(months, JubileeKind::Month, message, nameText, suffixText);
 }
 
 int CheckWeekJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &message,
@@ -94,27 +98,28 @@ int CheckDayJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &m
                   suffixText);
 }
 
-JubileeCount FindJubilee(const tm &scannedDay, const tm &entryDate) noexcept
+JubileeCount JubileeOfMonths(int months) noexcept
 {
-    if (const int years = YearCount(scannedDay, entryDate))
+    if (const int years = YearCount(months))
         return {years, JubileeKind::Year};
-    if (const int months = MonthCount(scannedDay, entryDate))
-        return {months, JubileeKind::Month};
-    // Week and day counts both come from the day distance, computed once.
-    const int days = DaysBetween(entryDate, scannedDay);
+    return {MonthCount(months), JubileeKind::Month};
+}
+
+JubileeCount JubileeOfDays(int days) noexcept
+{
     if (const int weeks = WeekCount(days))
         return {weeks, JubileeKind::Week};
     return {DayCount(days), JubileeKind::Day};
 }
 
-Jubilee CheckJubilee(const tm &scannedDay, const tm &entryDate, std::string_view nameText,
-                     std::string_view suffixText)
+JubileeCount FindJubilee(const CalendarDay &scannedDay, const CalendarDay &entryDate) noexcept
 {
-    const JubileeCount found = FindJubilee(scannedDay, entryDate);
-    Jubilee result;
-    result.count = found.count;
-    result.yearJubilee = found && found.IsYear();
-    if (found)
-        AppendJubileeMessage(result.message, nameText, found, suffixText);
-    return result;
+    using std::chrono::year_month;
+    if (scannedDay.date.day() == entryDate.date.day()) {
+        const auto months = year_month{scannedDay.date.year(), scannedDay.date.month()} -
+                            year_month{entryDate.date.year(), entryDate.date.month()};
+        if (const JubileeCount jubilee = JubileeOfMonths(static_cast<int>(months.count())))
+            return jubilee;
+    }
+    return JubileeOfDays(static_cast<int>((scannedDay.serial - entryDate.serial).count()));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Calendar.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -21,8 +23,8 @@ int CheckWeekJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &
 int CheckDayJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &message,
                     std::string_view nameText, std::string_view suffixText);
 
-// The chain without its message: year, month, week, day; the first count other than 0
-// decides. The scan keeps only this and makes the message when a row is shown.
+// The chain: year, month, week, day; the first count other than 0 decides. The scan keeps
+// only the count and its unit and makes the message where a row is shown.
 enum class JubileeKind : std::uint8_t { Year, Month, Week, Day };
 
 struct JubileeCount {
@@ -32,20 +34,14 @@ struct JubileeCount {
     explicit operator bool() const noexcept { return count != 0; }
     bool IsYear() const noexcept { return kind == JubileeKind::Year; }
 };
-JubileeCount FindJubilee(const tm &scannedDay, const tm &entryDate) noexcept;
+JubileeCount FindJubilee(const CalendarDay &scannedDay, const CalendarDay &entryDate) noexcept;
+
+// The chain's two halves, for a scan that finds its days by distance: a distance in months
+// on the entry's day of the month (years, then months), and one in days (weeks, then days).
+JubileeCount JubileeOfMonths(int months) noexcept;
+JubileeCount JubileeOfDays(int days) noexcept;
 
 // Appends "<name><count> <unit><suffix>!" with the unit word of the kind: singular for
 // exactly 1, plural otherwise.
 void AppendJubileeMessage(std::string &message, std::string_view nameText, JubileeCount jubilee,
                           std::string_view suffixText);
-
-// The chain with its message.
-struct Jubilee {
-    int count = 0; // 0: no jubilee on this day
-    bool yearJubilee = false;
-    JubileeMessage message;
-
-    explicit operator bool() const noexcept { return count != 0; }
-};
-Jubilee CheckJubilee(const tm &scannedDay, const tm &entryDate, std::string_view nameText,
-                     std::string_view suffixText);

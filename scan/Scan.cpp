@@ -1,6 +1,6 @@
 #include "Scan.h"
 
-#include "Calendar.h"
+#include "DateListFile.h"
 #include "Jubilee.h"
 #include "RoundNumber.h"
 
@@ -50,29 +50,26 @@ ScanWindow MakeScanWindow(year_month_day today, int daysBack, int daysAhead)
     return {todaySerial, todaySerial - days{back}, todaySerial + days{ahead}};
 }
 
-tm ScannedDay(sys_days serial)
-{
-    const year_month_day ymd{serial};
-    tm date{};
-    date.tm_mday = static_cast<int>(static_cast<unsigned>(ymd.day()));
-    date.tm_mon = static_cast<int>(static_cast<unsigned>(ymd.month())) - 1;
-    date.tm_year = static_cast<int>(ymd.year()) - 1900;
-    date.tm_wday = static_cast<int>(weekday{serial}.c_encoding());
-    ComputeDayOfYear(date);
-    return date;
-}
-
-std::string DateText(const tm &day)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%2.2i.%2.2i.%4.4i", day.tm_mday, day.tm_mon + 1,
-                  day.tm_year + 1900);
-    return text;
-}
-
 std::string DateText(sys_days day)
 {
-    return DateText(ScannedDay(day));
+    // Every row of the terminal starts with one: written here, not by the formatter.
+    const year_month_day ymd{day};
+    const auto d = static_cast<unsigned>(ymd.day());
+    const auto m = static_cast<unsigned>(ymd.month());
+    const int y = static_cast<int>(ymd.year());
+    if (y < 0 || y > 9999) { // "%4.4i" of a year outside four digits
+        char text[32];
+        std::snprintf(text, sizeof text, "%2.2u.%2.2u.%4.4i", d, m, y);
+        return text;
+    }
+    const auto digit = [](unsigned n) {
+        return static_cast<char>('0' + n % 10);
+    };
+    const auto year = static_cast<unsigned>(y);
+    return {digit(d / 10),      digit(d),          '.',
+            digit(m / 10),      digit(m),          '.',
+            digit(year / 1000), digit(year / 100), digit(year / 10),
+            digit(year)};
 }
 
 std::string RangeCaption(const ScanWindow &window)
@@ -91,40 +88,65 @@ int Serial(sys_days day)
 }
 
 // Month number counted from January of year 0, for a serial day or an entry.
-int MonthIndex(sys_days day)
+int MonthIndex(year_month_day ymd)
 {
-    const year_month_day ymd{day};
     return static_cast<int>(ymd.year()) * 12 + static_cast<int>(unsigned{ymd.month()}) - 1;
 }
 
-// The steps from an entry's date at which a jubilee can fall, for one scan: day distances
-// that are round in days or in weeks, and month distances that are whole years or round.
+// The steps from an entry's date at which a jubilee can fall, for one scan, each with the
+// jubilee it gives forward (backward the count is negative): day distances that are round in
+// days or in weeks, and month distances that are whole years or round. The chain's rule
+// classifies each step once, not each row.
+struct Step {
+    int distance;
+    JubileeCount jubilee;
+
+    bool operator<(const Step &other) const noexcept { return distance < other.distance; }
+};
+
 struct Steps {
-    std::vector<int> days;
-    std::vector<int> months;
+    std::vector<Step> days;
+    std::vector<Step> months;
 
     Steps(int maxDays, int maxMonths)
     {
-        days = RoundNumbersUpTo(maxDays);
+        std::vector<int> distances = RoundNumbersUpTo(maxDays);
         for (const int weeks : RoundNumbersUpTo(maxDays / 7))
-            days.push_back(weeks * 7);
-        months = RoundNumbersUpTo(maxMonths);
+            distances.push_back(weeks * 7);
+        days = Classified(std::move(distances), JubileeOfDays);
+        distances = RoundNumbersUpTo(maxMonths);
         for (int years = 12; years <= maxMonths; years += 12)
-            months.push_back(years);
-        for (std::vector<int> *steps : {&days, &months}) {
-            std::sort(steps->begin(), steps->end());
-            steps->erase(std::unique(steps->begin(), steps->end()), steps->end());
+            distances.push_back(years);
+        months = Classified(std::move(distances), JubileeOfMonths);
+    }
+
+private:
+    static std::vector<Step> Classified(std::vector<int> distances, JubileeCount (*rule)(int))
+    {
+        std::sort(distances.begin(), distances.end());
+        distances.erase(std::unique(distances.begin(), distances.end()), distances.end());
+        std::vector<Step> steps;
+        steps.reserve(distances.size());
+        for (const int distance : distances) {
+            if (const JubileeCount jubilee = rule(distance))
+                steps.push_back({distance, jubilee});
         }
+        return steps;
     }
 };
 
-// Calls visit(step) for every step in [low, high] (clamped at 0).
+// Calls visit(step) for every step whose distance is in [low, high] (clamped at 0).
 template <typename Visit>
-void ForSteps(const std::vector<int> &steps, int low, int high, Visit visit)
+void ForSteps(const std::vector<Step> &steps, int low, int high, Visit visit)
 {
-    for (auto step = std::lower_bound(steps.begin(), steps.end(), std::max(low, 0));
-         step != steps.end() && *step <= high; ++step)
+    for (auto step = std::lower_bound(steps.begin(), steps.end(), Step{std::max(low, 0), {}});
+         step != steps.end() && step->distance <= high; ++step)
         visit(*step);
+}
+
+JubileeCount Backward(JubileeCount jubilee) noexcept
+{
+    return {-jubilee.count, jubilee.kind};
 }
 
 } // namespace
@@ -145,65 +167,63 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
     for (std::size_t i = 0; i < list.size(); ++i) {
         const int serial = list.SerialDay(i);
         maxDays = std::max({maxDays, std::abs(first - serial), std::abs(last - serial)});
-        const int month = MonthIndex(sys_days{days{serial}});
+        const int month = MonthIndex(list.Day(i).date);
         maxMonths =
             std::max({maxMonths, std::abs(firstMonth - month), std::abs(lastMonth - month)});
     }
     const Steps steps(maxDays, maxMonths);
 
-    std::vector<std::vector<std::uint32_t>> candidates(kBlockDays); // per day of a block
-    std::vector<ScanHit> hits;
+    // The rows of each day of a block, in the order of the entries.
+    std::vector<std::vector<ScanHit>> rows(kBlockDays);
     for (int blockFirst = first; blockFirst <= last; blockFirst += kBlockDays) {
         const int blockLast = std::min(last, blockFirst + kBlockDays - 1);
         const int blockFirstMonth = MonthIndex(sys_days{days{blockFirst}});
         const int blockLastMonth = MonthIndex(sys_days{days{blockLast}});
-        for (std::vector<std::uint32_t> &onDay : candidates)
+        for (std::vector<ScanHit> &onDay : rows)
             onDay.clear();
         for (std::size_t i = 0; i < list.size(); ++i) {
             const auto index = static_cast<std::uint32_t>(i);
-            const auto add = [&](int day) {
+            // An entry's rows come together; on a day that is both a round distance and a
+            // round month count, years and months go first, as in the chain.
+            const auto add = [&](int day, JubileeCount jubilee) {
                 if (day < blockFirst || day > blockLast)
                     return;
-                std::vector<std::uint32_t> &onDay =
-                    candidates[static_cast<std::size_t>(day - blockFirst)];
-                if (onDay.empty() || onDay.back() != index) // an entry's days come together
-                    onDay.push_back(index);
+                std::vector<ScanHit> &onDay = rows[static_cast<std::size_t>(day - blockFirst)];
+                if (!onDay.empty() && onDay.back().entry == index)
+                    onDay.back().jubilee = jubilee; // only a month step comes second
+                else
+                    onDay.push_back({day, index, jubilee, day == today});
             };
             // Weeks and days: round distances both ways from the entry's date.
             const int serial = list.SerialDay(i);
             ForSteps(steps.days, blockFirst - serial, blockLast - serial,
-                     [&](int d) { add(serial + d); });
+                     [&](const Step &d) { add(serial + d.distance, d.jubilee); });
             ForSteps(steps.days, serial - blockLast, serial - blockFirst,
-                     [&](int d) { add(serial - d); });
+                     [&](const Step &d) { add(serial - d.distance, Backward(d.jubilee)); });
             // Years and months: the entry's day of the month, where the month count can be one.
-            const tm date = list.Date(i);
-            const int entryMonth = (date.tm_year + 1900) * 12 + date.tm_mon;
-            const auto addMonth = [&](int month) {
+            const year_month_day date = list.Day(i).date;
+            const int entryMonth = MonthIndex(date);
+            const auto addMonth = [&](int month, JubileeCount jubilee) {
                 const int y = month >= 0 ? month / 12 : (month - 11) / 12;
                 const year_month_day candidate{
                     year{y}, std::chrono::month{static_cast<unsigned>(month - y * 12 + 1)},
-                    day{static_cast<unsigned>(date.tm_mday)}};
+                    date.day()};
                 if (candidate.ok())
-                    add(Serial(sys_days{candidate}));
+                    add(Serial(sys_days{candidate}), jubilee);
             };
             ForSteps(steps.months, blockFirstMonth - entryMonth, blockLastMonth - entryMonth,
-                     [&](int k) { addMonth(entryMonth + k); });
-            ForSteps(steps.months, entryMonth - blockLastMonth, entryMonth - blockFirstMonth,
-                     [&](int k) { addMonth(entryMonth - k); });
+                     [&](const Step &k) { addMonth(entryMonth + k.distance, k.jubilee); });
+            ForSteps(
+                steps.months, entryMonth - blockLastMonth, entryMonth - blockFirstMonth,
+                [&](const Step &k) { addMonth(entryMonth - k.distance, Backward(k.jubilee)); });
         }
 
         for (int day = blockFirst; day <= blockLast; ++day) {
-            const bool isToday = day == today;
-            const sys_days serialDay{days{day}};
-            sink.DayStarted(serialDay);
-            const tm scanned = ScannedDay(serialDay);
-            hits.clear();
-            for (const std::uint32_t i : candidates[static_cast<std::size_t>(day - blockFirst)]) {
-                if (const JubileeCount found = FindJubilee(scanned, list.Date(i)))
-                    hits.push_back({day, i, found, isToday});
-            }
-            if (!hits.empty())
-                sink.RowsFound(hits);
+            sink.DayStarted(sys_days{days{day}});
+            if (const std::vector<ScanHit> &onDay =
+                    rows[static_cast<std::size_t>(day - blockFirst)];
+                !onDay.empty())
+                sink.RowsFound(onDay);
         }
     }
 }
@@ -221,16 +241,6 @@ void AppendRowMessage(std::string &message, const DateList &list, const ScanHit 
 {
     AppendJubileeMessage(message, list.NameText(hit.entry), hit.jubilee,
                          list.SuffixText(hit.entry));
-}
-
-ResultRow MakeResultRow(const DateList &list, const ScanHit &hit)
-{
-    ResultRow row;
-    row.dateText = DateText(sys_days{days{hit.day}});
-    AppendRowMessage(row.message, list, hit);
-    row.today = hit.today;
-    row.yearJubilee = hit.jubilee.IsYear();
-    return row;
 }
 
 std::string MissingCodePageMessage(const std::string &codePage)

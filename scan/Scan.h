@@ -1,11 +1,11 @@
 #pragma once
 
 #include "DateList.h"
+#include "DateListFile.h"
 #include "Jubilee.h"
 
 #include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,14 +20,6 @@ struct ScanHit {
     std::uint32_t entry; // index in the date list
     JubileeCount jubilee;
     bool today = false;
-};
-
-// The four values of a row as the grid shows it.
-struct ResultRow {
-    std::string dateText; // "DD.MM.YYYY"
-    std::string message;
-    bool today = false;
-    bool yearJubilee = false;
 };
 
 class ScanSink {
@@ -48,9 +40,7 @@ struct ScanWindow {
 // The window
 std::chrono::year_month_day LocalToday();
 ScanWindow MakeScanWindow(std::chrono::year_month_day today, int daysBack, int daysAhead);
-tm ScannedDay(std::chrono::sys_days serial);
-std::string DateText(const tm &day);                // "%2.2i.%2.2i.%4.4i"
-std::string DateText(std::chrono::sys_days day);    // the same for a serial day
+std::string DateText(std::chrono::sys_days day);    // "%2.2i.%2.2i.%4.4i"
 std::string RangeCaption(const ScanWindow &window); // "Jubiläen vom ... bis zum ..."
 
 // Runs the whole window over the entries. The days are taken in blocks: for each block the
@@ -71,7 +61,6 @@ RowLook LookOf(const ScanHit &hit);
 
 // A row's texts
 void AppendRowMessage(std::string &message, const DateList &list, const ScanHit &hit);
-ResultRow MakeResultRow(const DateList &list, const ScanHit &hit);
 
 // Reports of bad lines: the message box text of one scan, and one line per bad line.
 std::string BadLinesMessage(const std::string &path, const DateList &list);

@@ -1,6 +1,7 @@
 #include "VCard.h"
 
 #include "CodePage.h"
+#include "EntryLine.h"
 
 #include <QList>
 #include <QStringDecoder>

@@ -1,6 +1,5 @@
 // The chain over many (scanned day, entry) pairs, as the scan runs it.
 #include "Jubilee.h"
-#include "TestDates.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,19 +12,19 @@ void BM_JubileeChain(benchmark::State &state)
 {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> pickDay(-40000, 20000); // days around 1970
-    std::vector<tm> entries;
+    std::vector<CalendarDay> entries;
     for (int i = 0; i < 1000; ++i)
-        entries.push_back(FromSysDays(std::chrono::sys_days{std::chrono::days{pickDay(random)}}));
-    std::vector<tm> days;
+        entries.push_back(
+            MakeCalendarDay(std::chrono::sys_days{std::chrono::days{pickDay(random)}}));
+    std::vector<CalendarDay> days;
     for (int i = 0; i < 100; ++i)
-        days.push_back(FromSysDays(std::chrono::sys_days{std::chrono::days{20000 + i}}));
+        days.push_back(MakeCalendarDay(std::chrono::sys_days{std::chrono::days{20000 + i}}));
 
     long long hits = 0;
     for (auto _ : state) {
-        for (const tm &day : days) {
-            for (const tm &entry : entries) {
-                const Jubilee hit = CheckJubilee(day, entry, "Anna wird ", " alt");
-                hits += hit ? 1 : 0;
+        for (const CalendarDay &day : days) {
+            for (const CalendarDay &entry : entries) {
+                hits += FindJubilee(day, entry) ? 1 : 0;
             }
         }
     }

@@ -1,10 +1,12 @@
 // libFuzzer: any bytes through the date list reader, the scan over any window and the reports.
 #include "DateList.h"
+#include "DateListReader.h"
 #include "Scan.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace {
 
@@ -16,8 +18,9 @@ struct CountingSink : ScanSink {
     void RowsFound(std::span<const ScanHit> rows) override
     {
         for (const ScanHit &row : rows) {
-            const ResultRow shown = MakeResultRow(list, row);
-            bytes += shown.dateText.size() + shown.message.size();
+            std::string message = DateText(std::chrono::sys_days{std::chrono::days{row.day}});
+            AppendRowMessage(message, list, row);
+            bytes += message.size();
         }
     }
     const DateList &list;

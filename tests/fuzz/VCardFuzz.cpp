@@ -1,6 +1,7 @@
 // libFuzzer: any bytes as an address book (after BEGIN:VCARD), through the reader, the scan
 // and the calendar export.
 #include "DateList.h"
+#include "DateListReader.h"
 #include "ICalendar.h"
 #include "Scan.h"
 

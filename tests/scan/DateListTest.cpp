@@ -1,5 +1,9 @@
 // Reading the date list: the date parse, real dates, the text split, encodings and files.
 #include "DateList.h"
+#include "DateListFile.h"
+#include "DateListReader.h"
+#include "EntryLine.h"
+#include "LineDecoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -95,11 +99,11 @@ class SplitEntryLineTest : public testing::TestWithParam<SplitCase> {};
 TEST_P(SplitEntryLineTest, SplitsAtFirstHashAfterTheDateAndOneSeparator)
 {
     const SplitCase &c = GetParam();
-    std::string name = "old";
-    std::string suffix = "old";
-    SplitEntryLine(c.line, name, suffix);
-    EXPECT_EQ(name, c.nameText);
-    EXPECT_EQ(suffix, c.suffixText);
+    DateList list;
+    AddEntryLine(list, c.line, 1);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.NameText(0), c.nameText);
+    EXPECT_EQ(list.SuffixText(0), c.suffixText);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -132,11 +136,9 @@ TEST(ParseDateListTest, AnnasLineGivesTheEntry)
 {
     const DateList list = ParseDateList("14.03.1976 Anna wird # alt\n", 0);
     ASSERT_EQ(list.size(), 1u);
-    const tm anna = list.Date(0);
-    EXPECT_EQ(anna.tm_mday, 14);
-    EXPECT_EQ(anna.tm_mon, 2);
-    EXPECT_EQ(anna.tm_year, 76);
-    EXPECT_EQ(anna.tm_yday, 73);
+    using namespace std::chrono;
+    EXPECT_EQ(list.Day(0).date, 1976y / March / 14);
+    EXPECT_EQ(list.Day(0).serial, sys_days{1976y / March / 14});
     EXPECT_EQ(list.NameText(0), "Anna wird ");
     EXPECT_EQ(list.SuffixText(0), " alt");
     EXPECT_EQ(list.BadLineCount(), 0u);
@@ -246,7 +248,9 @@ class DecodeLineTest : public testing::TestWithParam<EncodingCase> {};
 
 TEST_P(DecodeLineTest, ShowsUmlautsOfEveryFile)
 {
-    EXPECT_EQ(DecodeLine(GetParam().bytes, GetParam().oemFile), GetParam().expected);
+    std::string line = "old";
+    LineDecoder(GetParam().oemFile, CodePages{}).Decode(GetParam().bytes, line);
+    EXPECT_EQ(line, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

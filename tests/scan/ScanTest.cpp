@@ -1,5 +1,6 @@
 // The window scan: the days it walks, the rows it finds, their order, and the reports.
 #include "Scan.h"
+#include "DateListReader.h"
 #include "Jubilee.h"
 
 #include <gtest/gtest.h>
@@ -22,23 +23,19 @@ struct Recorder : ScanSink {
     void DayStarted(sys_days day) override { days.push_back(DateText(day)); }
     void RowsFound(std::span<const ScanHit> hits) override
     {
-        for (const ScanHit &hit : hits)
-            rows.push_back(MakeResultRow(list, hit));
+        for (const ScanHit &hit : hits) {
+            std::string line = DateText(sys_days{std::chrono::days{hit.day}}) + " " +
+                               (hit.today ? "H" : "-") + (hit.jubilee.IsYear() ? "J" : "-") + " ";
+            AppendRowMessage(line, list, hit);
+            rows.push_back(line);
+        }
     }
 
-    std::vector<std::string> Lines() const
-    {
-        std::vector<std::string> lines;
-        for (const ResultRow &r : rows) {
-            lines.push_back(r.dateText + " " + (r.today ? "H" : "-") + (r.yearJubilee ? "J" : "-") +
-                            " " + r.message);
-        }
-        return lines;
-    }
+    const std::vector<std::string> &Lines() const { return rows; }
 
     DateList list;
     std::vector<std::string> days;
-    std::vector<ResultRow> rows;
+    std::vector<std::string> rows;
 };
 
 Recorder Scan(const std::string &file, year_month_day today, int back, int ahead)
@@ -81,11 +78,22 @@ TEST(ScanWindowTest, WalksEveryCalendarDayOnceAcrossClockChangesAndLeapDays)
     ASSERT_EQ(r.days.size(), 2001u);
     for (std::size_t i = 1; i < r.days.size(); ++i) {
         const sys_days day = MakeScanWindow(2026y / June / 1, 1000, 1000).first + days{i};
-        ASSERT_EQ(r.days[i], DateText(ScannedDay(day)));
+        ASSERT_EQ(r.days[i], DateText(day));
     }
     EXPECT_NE(std::find(r.days.begin(), r.days.end(), "29.02.2028"), r.days.end());
     EXPECT_NE(std::find(r.days.begin(), r.days.end(), "29.03.2026"), r.days.end());
     EXPECT_NE(std::find(r.days.begin(), r.days.end(), "25.10.2026"), r.days.end());
+}
+
+TEST(DateTextTest, TwoDigitsForDayAndMonthFourForTheYearAsTheFormatterWritesThem)
+{
+    const std::pair<year_month_day, const char *> cases[] = {
+        {2026y / March / 14, "14.03.2026"},         {1y / January / 1, "01.01.0001"},
+        {0y / December / 31, "31.12.0000"},         {9999y / December / 31, "31.12.9999"},
+        {year{10000} / January / 2, "02.01.10000"}, {year{-5} / February / 3, "03.02.-0005"},
+        {year{-999} / October / 9, "09.10.-0999"}};
+    for (const auto &[date, text] : cases)
+        EXPECT_EQ(DateText(sys_days{date}), text);
 }
 
 TEST(ScanWindowTest, LongestWindowEndsWhereTheSettingsSay)
@@ -168,13 +176,20 @@ TEST(ScanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
 
         std::vector<std::string> expected;
         for (sys_days d = window.first; d <= window.last; d += days{1}) {
-            const tm day = ScannedDay(d);
+            const tm day = TmOf(d);
             for (std::size_t e = 0; e < entries.size(); ++e) {
-                const Jubilee hit =
-                    CheckJubilee(day, entries.Date(e), entries.NameText(e), entries.SuffixText(e));
-                if (hit)
-                    expected.push_back(DateText(day) + " " + (d == window.today ? "H" : "-") +
-                                       (hit.yearJubilee ? "J" : "-") + " " + hit.message);
+                // The named detectors in the chain's order: the first that fires decides.
+                const tm entry = TmOf(entries.Day(e).serial);
+                JubileeMessage message;
+                for (const auto detector :
+                     {CheckYearJubilee, CheckMonthJubilee, CheckWeekJubilee, CheckDayJubilee}) {
+                    if (detector(day, entry, message, entries.NameText(e), entries.SuffixText(e))) {
+                        expected.push_back(DateText(d) + " " + (d == window.today ? "H" : "-") +
+                                           (detector == CheckYearJubilee ? "J" : "-") + " " +
+                                           message);
+                        break;
+                    }
+                }
             }
         }
         ASSERT_EQ(recorder.Lines(), expected) << w.back << " " << w.ahead;

@@ -1,6 +1,7 @@
 // Address books as date lists: cards as mail programs, phones and contact servers export
 // them, and cards that are broken.
 #include "DateList.h"
+#include "DateListReader.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +14,10 @@ std::vector<std::string> Entries(const DateList &list)
 {
     std::vector<std::string> entries;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        const tm date = list.Date(i);
+        const std::chrono::year_month_day date = list.Day(i).date;
         char day[40];
-        std::snprintf(day, sizeof day, "%02d.%02d.%04d ", date.tm_mday, date.tm_mon + 1,
-                      date.tm_year + 1900);
+        std::snprintf(day, sizeof day, "%02u.%02u.%04d ", static_cast<unsigned>(date.day()),
+                      static_cast<unsigned>(date.month()), static_cast<int>(date.year()));
         entries.push_back(day + std::string(list.NameText(i)) + "#" +
                           std::string(list.SuffixText(i)));
     }

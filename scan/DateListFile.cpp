@@ -1,0 +1,89 @@
+#include "DateListFile.h"
+
+#include "DateListReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <new>
+
+namespace {
+
+// A date list is a few kilobytes; this bound keeps a mistaken path from eating the memory.
+constexpr qint64 kMaxFileSize = qint64(1) << 30;
+// The file is read in pieces of this size and never held whole.
+constexpr qint64 kChunkSize = qint64(1) << 20;
+
+} // namespace
+
+std::optional<DateList> ReadDateListFile(const QString &path, int oemFile, OpenError *error,
+                                         const std::function<void()> &eachChunk)
+{
+    const auto fail = [error](OpenError why) {
+        if (error != nullptr)
+            *error = why;
+        return std::nullopt;
+    };
+    if (path.isEmpty())
+        return fail(OpenError::NoPath);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(OpenError::NotFound);
+    if (info.isDir())
+        return fail(OpenError::Folder);
+    if (!info.isFile())
+        return fail(OpenError::NotAFile);
+    if (info.size() > kMaxFileSize)
+        return fail(OpenError::TooLarge);
+    if (!info.isReadable())
+        return fail(OpenError::NoPermission);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(OpenError::ReadFailed);
+    // A file under the size limit can still hold more entries than the memory: it is refused
+    // rather than ending the program.
+    try {
+        DateListReader reader(oemFile);
+        QByteArray chunk(kChunkSize, Qt::Uninitialized);
+        for (;;) {
+            const qint64 got = file.read(chunk.data(), kChunkSize);
+            if (got < 0)
+                return fail(OpenError::ReadFailed);
+            if (got == 0)
+                break;
+            reader.Feed(QByteArrayView(chunk.constData(), got));
+            if (eachChunk)
+                eachChunk();
+        }
+        if (error != nullptr)
+            *error = OpenError::None;
+        return reader.Finish();
+    } catch (const std::bad_alloc &) {
+        return fail(OpenError::OutOfMemory);
+    }
+}
+
+std::string OpenErrorText(OpenError error)
+{
+    switch (error) {
+    case OpenError::None:
+        return {};
+    case OpenError::NoPath:
+        return "kein Dateiname angegeben";
+    case OpenError::NotFound:
+        return "Datei nicht gefunden";
+    case OpenError::Folder:
+        return "das ist ein Ordner, keine Datei";
+    case OpenError::NotAFile:
+        return "keine gewöhnliche Datei";
+    case OpenError::TooLarge:
+        return "Datei zu groß (mehr als 1 GiB)";
+    case OpenError::NoPermission:
+        return "keine Berechtigung zum Lesen";
+    case OpenError::ReadFailed:
+        return "Lesefehler";
+    case OpenError::OutOfMemory:
+        return "zu groß für den freien Speicher";
+    }
+    return {};
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "DateList.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+// A date list file. Only regular files up to 1 GiB are date lists: a device or a pipe could
+// block or never end.
+enum class OpenError {
+    None,
+    NoPath,       // the path is empty
+    NotFound,     // nothing at the path
+    Folder,       // a folder
+    NotAFile,     // a device, a pipe, a socket
+    TooLarge,     // over 1 GiB
+    NoPermission, // not the user's to read
+    ReadFailed,   // opened, but reading failed
+    OutOfMemory,  // its entries would not fit the free memory
+};
+// None when the file cannot be read; then `error` (if given) says why.
+// `eachChunk`, when given, is called after every piece read, so that a caller can show that
+// a big file is being read.
+std::optional<DateList> ReadDateListFile(const QString &path, int oemFile,
+                                         OpenError *error = nullptr,
+                                         const std::function<void()> &eachChunk = {});
+std::string OpenErrorText(OpenError error); // German, e.g. "Datei nicht gefunden"

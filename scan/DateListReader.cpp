@@ -1,0 +1,124 @@
+#include "DateListReader.h"
+
+#include "EntryLine.h"
+#include "LineDecoder.h"
+#include "VCard.h"
+
+#include <utility>
+
+DateListReader::DateListReader(int oemFile, const CodePages &pages)
+    : m_decoder(oemFile, pages)
+{
+}
+
+DateListReader::~DateListReader() = default;
+
+void DateListReader::Feed(QByteArrayView piece)
+{
+    if (m_atStart) {
+        // A byte-order mark says UTF-8; it is no part of the first line.
+        m_pending.append(piece.data(), piece.size());
+        if (m_pending.size() < 3)
+            return;
+        if (m_pending.startsWith("\xEF\xBB\xBF"))
+            m_pending.remove(0, 3);
+        m_atStart = false;
+        const QByteArray start = std::exchange(m_pending, QByteArray());
+        Feed(start);
+        return;
+    }
+    // A line that began in an earlier piece ends in this one, or later.
+    if (!m_pending.isEmpty()) {
+        qsizetype end = LineEnd(piece);
+        if (end < 0) {
+            m_pending.append(piece.data(), piece.size());
+            return;
+        }
+        if (piece[end] == '\r' && end + 1 < piece.size() && piece[end + 1] == '\n')
+            ++end;
+        m_pending.append(piece.data(), end + 1);
+        const QByteArray left = TakeLines(QByteArrayView(m_pending), false).toByteArray();
+        m_pending = left; // a carriage return at the very end waits for the next byte
+        piece = piece.sliced(end + 1);
+    }
+    const QByteArrayView left = TakeLines(piece, false);
+    m_pending.append(left.data(), left.size());
+}
+
+DateList DateListReader::Finish()
+{
+    // The last line may lack its line break.
+    const QByteArrayView left = TakeLines(QByteArrayView(m_pending), true);
+    if (!left.empty())
+        TakeLine(left);
+    m_pending.clear();
+    if (m_cards)
+        m_cards->Finish();
+    ReportLeadingBlankLines(); // a file of blank lines only
+    m_list.SetMissingCodePage(m_decoder.MissingCodePage());
+    return std::move(m_list);
+}
+
+qsizetype DateListReader::LineEnd(QByteArrayView text)
+{
+    const qsizetype newline = text.indexOf('\n');
+    const qsizetype carriageReturn = text.first(newline < 0 ? text.size() : newline).indexOf('\r');
+    return carriageReturn >= 0 ? carriageReturn : newline;
+}
+
+QByteArrayView DateListReader::TakeLines(QByteArrayView text, bool atEnd)
+{
+    // LF, CR LF, and a lone CR (old Mac files) each end a line.
+    for (qsizetype end = LineEnd(text); end >= 0; end = LineEnd(text)) {
+        qsizetype next = end + 1;
+        if (text[end] == '\r') {
+            if (next == text.size() && !atEnd)
+                break; // LF or not: the next piece tells
+            if (next < text.size() && text[next] == '\n')
+                ++next;
+        }
+        TakeLine(text.first(end));
+        text = text.sliced(next);
+    }
+    return text;
+}
+
+void DateListReader::TakeLine(QByteArrayView raw)
+{
+    ++m_lineNumber;
+    // An address book export is told by its first line that is not blank.
+    if (m_format == Format::Undecided) {
+        if (raw.trimmed().isEmpty()) {
+            ++m_leadingBlankLines;
+            return;
+        }
+        if (IsVCardBegin(raw)) {
+            m_format = Format::Cards;
+            m_cards = std::make_unique<VCardReader>(m_list);
+            m_leadingBlankLines = 0; // nothing amiss in an address book
+        } else {
+            m_format = Format::Dates;
+            ReportLeadingBlankLines();
+        }
+    }
+    if (m_format == Format::Cards) {
+        m_cards->Line(raw, m_lineNumber);
+        return;
+    }
+    m_decoder.Decode(raw, m_line);
+    AddEntryLine(m_list, m_line, m_lineNumber);
+}
+
+void DateListReader::ReportLeadingBlankLines()
+{
+    for (int line = 1; line <= m_leadingBlankLines; ++line)
+        m_list.AddBadLine(line, "");
+    m_leadingBlankLines = 0;
+}
+
+DateList ParseDateList(QByteArrayView content, int oemFile)
+{
+    DateListReader reader(oemFile);
+    reader.Feed(content);
+    return reader.Finish();
+}
