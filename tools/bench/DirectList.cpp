@@ -1,17 +1,18 @@
 // The floor for the list mode: reads a date list of well-formed lines and enumerates each
 // entry's jubilee days directly (its year days, round month counts, round week and day
-// distances), then sorts all rows and prints them as `festmark --list` does, byte for byte.
+// distances), then prints the rows day by day as `festmark --list` does, byte for byte. Kept
+// tight on purpose: the file read in one go, every row written by hand into one buffer.
 // Usage: festmark_bench_direct FILE DAYS_BACK DAYS_AHEAD YYYY-MM-DD
 #include "RoundNumber.h"
-#include "Strings.h"
 
 #include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace std::chrono;
@@ -20,27 +21,36 @@ namespace {
 
 struct Entry {
     year_month_day date;
-    std::string name, suffix;
+    int serial;
+    std::string_view name, suffix;
 };
 
 struct Row {
-    int entry; // line
-    int kind;  // 0 years, 1 months, 2 weeks, 3 days
-    int count;
+    std::uint32_t entry;
+    std::int32_t count;
+    std::uint8_t kind; // 0 years, 1 months, 2 weeks, 3 days
 };
 
-std::string DateText(sys_days day)
+constexpr std::string_view kUnits[4][2] = {
+    {"Jahr", "Jahre"}, {"Monat", "Monate"}, {"Woche", "Wochen"}, {"Tag", "Tage"}};
+
+char *WriteDate(char *out, sys_days day)
 {
     const year_month_day ymd{day};
-    char text[16];
-    std::snprintf(text, sizeof text, "%02u.%02u.%04d", static_cast<unsigned>(ymd.day()),
-                  static_cast<unsigned>(ymd.month()), static_cast<int>(ymd.year()));
-    return text;
+    const auto d = static_cast<unsigned>(ymd.day());
+    const auto m = static_cast<unsigned>(ymd.month());
+    const auto y = static_cast<unsigned>(static_cast<int>(ymd.year()));
+    const char text[10] = {char('0' + d / 10),       char('0' + d % 10),      '.',
+                           char('0' + m / 10),       char('0' + m % 10),      '.',
+                           char('0' + y / 1000),     char('0' + y / 100 % 10), char('0' + y / 10 % 10),
+                           char('0' + y % 10)};
+    std::memcpy(out, text, sizeof text);
+    return out + sizeof text;
 }
 
-bool RoundOrOne(int n)
+int Serial(sys_days day)
 {
-    return IsRoundNumber(n);
+    return static_cast<int>(day.time_since_epoch().count());
 }
 
 } // namespace
@@ -49,18 +59,34 @@ int main(int argc, char **argv)
 {
     if (argc != 5)
         return 2;
-    std::ifstream in(argv[1]);
+    std::FILE *file = std::fopen(argv[1], "rb");
+    if (file == nullptr)
+        return 1;
+    std::string content;
+    char piece[1 << 16];
+    for (std::size_t got; (got = std::fread(piece, 1, sizeof piece, file)) > 0;)
+        content.append(piece, got);
+    std::fclose(file);
+
     std::vector<Entry> entries;
-    for (std::string line; std::getline(in, line);) {
-        const int d = std::atoi(line.substr(0, 2).c_str());
-        const int m = std::atoi(line.substr(3, 2).c_str());
-        const int y = std::atoi(line.substr(6, 4).c_str());
-        const std::string text = line.size() > 11 ? line.substr(11) : std::string();
+    for (std::size_t pos = 0; pos < content.size();) {
+        std::size_t end = content.find('\n', pos);
+        if (end == std::string::npos)
+            end = content.size();
+        const std::string_view line(content.data() + pos, end - pos);
+        pos = end + 1;
+        const auto number = [line](std::size_t at, std::size_t length) {
+            int value = 0;
+            std::from_chars(line.data() + at, line.data() + at + length, value);
+            return value;
+        };
+        const year_month_day date{year{number(6, 4)}, month(static_cast<unsigned>(number(3, 2))),
+                                  day(static_cast<unsigned>(number(0, 2)))};
+        const std::string_view text = line.size() > 11 ? line.substr(11) : std::string_view();
         const std::size_t hash = text.find('#');
-        entries.push_back(
-            {year{y} / month{static_cast<unsigned>(m)} / day{static_cast<unsigned>(d)},
-             text.substr(0, hash),
-             hash == std::string::npos ? std::string() : text.substr(hash + 1)});
+        entries.push_back({date, Serial(sys_days{date}), text.substr(0, hash),
+                           hash == std::string_view::npos ? std::string_view()
+                                                          : text.substr(hash + 1)});
     }
     const int back = std::atoi(argv[2]);
     const int ahead = std::atoi(argv[3]);
@@ -69,114 +95,109 @@ int main(int argc, char **argv)
     std::sscanf(argv[4], "%d-%u-%u", &ty, &tm, &td);
     const sys_days today{year{ty} / month{tm} / day{td}};
     const sys_days first = today - days{back}, last = today + days{ahead};
-    const int firstYear = static_cast<int>(year_month_day{first}.year());
-    const int lastYear = static_cast<int>(year_month_day{last}.year());
+    const int f = Serial(first);
+    const int l = Serial(last);
+    const year_month firstMonth{year_month_day{first}.year(), year_month_day{first}.month()};
+    const year_month lastMonth{year_month_day{last}.year(), year_month_day{last}.month()};
 
-    // Every day distance that can be a week or day jubilee, once for all entries.
-    const int f = static_cast<int>(first.time_since_epoch().count());
-    const int l = static_cast<int>(last.time_since_epoch().count());
-    int farthestOfAll = 0;
-    for (const Entry &entry : entries) {
-        const int serial = static_cast<int>(sys_days{entry.date}.time_since_epoch().count());
-        farthestOfAll = std::max({farthestOfAll, std::abs(f - serial), std::abs(l - serial)});
-    }
-    std::vector<int> roundDistances;
-    for (int d = 0; d <= farthestOfAll; ++d) {
-        if (RoundOrOne(d) || (d % 7 == 0 && RoundOrOne(d / 7)))
-            roundDistances.push_back(d);
+    // Which distances are round, once for all entries.
+    int farthest = 0;
+    for (const Entry &entry : entries)
+        farthest = std::max({farthest, std::abs(f - entry.serial), std::abs(l - entry.serial)});
+    std::vector<char> round(static_cast<std::size_t>(farthest) + 1);
+    for (int n = 1; n <= farthest; ++n)
+        round[static_cast<std::size_t>(n)] = IsRoundNumber(n) ? 1 : 0;
+    struct Distance {
+        int days;
+        Row row; // its jubilee forward
+    };
+    std::vector<Distance> distances;
+    for (int d = 1; d <= farthest; ++d) {
+        if (d % 7 == 0 && round[static_cast<std::size_t>(d / 7)])
+            distances.push_back({d, {0, d / 7, 2}});
+        else if (round[static_cast<std::size_t>(d)])
+            distances.push_back({d, {0, d, 3}});
     }
 
     // Rows by day of the window; entries come in file order, so each day's rows are in order.
     std::vector<std::vector<Row>> rows(static_cast<std::size_t>(l - f + 1));
-    const auto add = [&rows, f](int dayOfRow, Row row) {
-        rows[static_cast<std::size_t>(dayOfRow - f)].push_back(row);
-    };
-    std::vector<int> candidates;
-    for (int e = 0; e < static_cast<int>(entries.size()); ++e) {
-        const year_month_day date = entries[static_cast<std::size_t>(e)].date;
-        const int serial = static_cast<int>(sys_days{date}.time_since_epoch().count());
-        candidates.clear();
-        // The entry's day of the month in every month of the window: years and months.
-        for (int y = firstYear; y <= lastYear; ++y) {
-            for (unsigned m = 1; m <= 12; ++m) {
-                const year_month_day c{year{y}, month{m}, date.day()};
-                if (!c.ok())
-                    continue;
-                const int s = static_cast<int>(sys_days{c}.time_since_epoch().count());
-                if (s < f || s > l)
-                    continue;
-                const int months = (y - static_cast<int>(date.year())) * 12 + static_cast<int>(m) -
-                                   static_cast<int>(unsigned(date.month()));
-                if (months % 12 == 0 || RoundOrOne(months))
-                    candidates.push_back(s);
-            }
-        }
-        // Round distances in days and weeks, both ways.
-        const int nearest = std::max({0, f - serial, serial - l});
-        for (auto d = std::lower_bound(roundDistances.begin(), roundDistances.end(), nearest);
-             d != roundDistances.end(); ++d) {
-            if (serial + *d > l && serial - *d < f)
+    for (std::uint32_t e = 0; e < entries.size(); ++e) {
+        const Entry &entry = entries[e];
+        const auto add = [&](int dayOfRow, Row row) {
+            row.entry = e;
+            std::vector<Row> &onDay = rows[static_cast<std::size_t>(dayOfRow - f)];
+            if (!onDay.empty() && onDay.back().entry == e)
+                onDay.back() = row; // a month count comes after a distance, and goes first
+            else
+                onDay.push_back(row);
+        };
+        const auto nearest = std::max({0, f - entry.serial, entry.serial - l});
+        for (auto d = std::lower_bound(distances.begin(), distances.end(), nearest,
+                                       [](const Distance &a, int b) { return a.days < b; });
+             d != distances.end(); ++d) {
+            if (entry.serial + d->days > l && entry.serial - d->days < f)
                 break;
-            if (serial + *d >= f && serial + *d <= l)
-                candidates.push_back(serial + *d);
-            if (serial - *d >= f && serial - *d <= l)
-                candidates.push_back(serial - *d);
+            if (entry.serial - d->days >= f && entry.serial - d->days <= l)
+                add(entry.serial - d->days, {0, -d->row.count, d->row.kind});
+            if (entry.serial + d->days >= f && entry.serial + d->days <= l)
+                add(entry.serial + d->days, d->row);
         }
-        std::sort(candidates.begin(), candidates.end());
-        candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-        for (const int s : candidates) {
-            const year_month_day c{sys_days{days{s}}};
-            const int d = s - serial;
-            if (c.day() == date.day() && c.month() == date.month()) {
-                const int years = static_cast<int>(c.year()) - static_cast<int>(date.year());
-                if (years != 0)
-                    add(s, {e, 0, years});
+        const year_month entryMonth{entry.date.year(), entry.date.month()};
+        for (year_month ym = firstMonth; ym <= lastMonth; ym += months{1}) {
+            const year_month_day candidate = ym / entry.date.day();
+            if (!candidate.ok())
                 continue;
-            }
-            if (c.day() == date.day()) {
-                const int months =
-                    (static_cast<int>(c.year()) - static_cast<int>(date.year())) * 12 +
-                    static_cast<int>(unsigned(c.month())) -
-                    static_cast<int>(unsigned(date.month()));
-                if (RoundOrOne(months)) {
-                    add(s, {e, 1, months});
-                    continue;
-                }
-            }
-            if (d % 7 == 0 && RoundOrOne(d / 7))
-                add(s, {e, 2, d / 7});
-            else if (RoundOrOne(d))
-                add(s, {e, 3, d});
+            const int s = Serial(sys_days{candidate});
+            if (s < f || s > l)
+                continue;
+            const int k = static_cast<int>((ym - entryMonth).count());
+            if (k != 0 && k % 12 == 0)
+                add(s, {0, k / 12, 0});
+            else if (k != 0 && round[static_cast<std::size_t>(std::abs(k))])
+                add(s, {0, k, 1});
         }
     }
-    static const int kUnits[4][2] = {{ids::kYear, ids::kYears},
-                                     {ids::kMonth, ids::kMonths},
-                                     {ids::kWeek, ids::kWeeks},
-                                     {ids::kDay, ids::kDays}};
-    std::string out = "Jubiläen vom " + DateText(first) + " bis zum " + DateText(last) + "\n";
+
+    std::string out(1 << 17, '\0');
+    char *at = out.data();
+    const auto flush = [&] {
+        std::fwrite(out.data(), 1, static_cast<std::size_t>(at - out.data()), stdout);
+        at = out.data();
+    };
+    const auto put = [&at](std::string_view text) {
+        std::memcpy(at, text.data(), text.size());
+        at += text.size();
+    };
+    put("Jubiläen vom ");
+    at = WriteDate(at, first);
+    put(" bis zum ");
+    at = WriteDate(at, last);
+    *at++ = '\n';
     for (int s = f; s <= l; ++s) {
-        const std::string date = DateText(sys_days{days{s}});
-        const char today_flag = sys_days{days{s}} == today ? 'H' : '-';
+        char date[10];
+        WriteDate(date, sys_days{days{s}});
+        const char todayFlag = s == Serial(today) ? 'H' : '-';
         for (const Row &row : rows[static_cast<std::size_t>(s - f)]) {
-            const Entry &entry = entries[static_cast<std::size_t>(row.entry)];
-            out += date;
-            out += '\t';
-            out += today_flag;
-            out += row.kind == 0 ? 'J' : '-';
-            out += '\t';
-            out += entry.name;
-            char digits[16];
-            out.append(digits, std::to_chars(digits, digits + sizeof digits, row.count).ptr);
-            out += ' ';
-            out += ResourceString(kUnits[row.kind][row.count == 1 ? 0 : 1]);
-            out += entry.suffix;
-            out += "!\n";
-            if (out.size() > (1 << 16)) {
-                std::fwrite(out.data(), 1, out.size(), stdout);
-                out.clear();
-            }
+            const Entry &entry = entries[row.entry];
+            if (static_cast<std::size_t>(at - out.data()) + 64 + entry.name.size() +
+                    entry.suffix.size() >
+                out.size())
+                flush();
+            std::memcpy(at, date, sizeof date);
+            at += sizeof date;
+            *at++ = '\t';
+            *at++ = todayFlag;
+            *at++ = row.kind == 0 ? 'J' : '-';
+            *at++ = '\t';
+            put(entry.name);
+            at = std::to_chars(at, at + 16, row.count).ptr;
+            *at++ = ' ';
+            put(kUnits[row.kind][row.count == 1 ? 0 : 1]);
+            put(entry.suffix);
+            *at++ = '!';
+            *at++ = '\n';
         }
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    flush();
     return 0;
 }
