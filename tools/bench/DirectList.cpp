@@ -40,9 +40,9 @@ char *WriteDate(char *out, sys_days day)
     const auto d = static_cast<unsigned>(ymd.day());
     const auto m = static_cast<unsigned>(ymd.month());
     const auto y = static_cast<unsigned>(static_cast<int>(ymd.year()));
-    const char text[10] = {char('0' + d / 10),       char('0' + d % 10),      '.',
-                           char('0' + m / 10),       char('0' + m % 10),      '.',
-                           char('0' + y / 1000),     char('0' + y / 100 % 10), char('0' + y / 10 % 10),
+    const char text[10] = {char('0' + d / 10),   char('0' + d % 10),       '.',
+                           char('0' + m / 10),   char('0' + m % 10),       '.',
+                           char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10),
                            char('0' + y % 10)};
     std::memcpy(out, text, sizeof text);
     return out + sizeof text;
@@ -84,9 +84,9 @@ int main(int argc, char **argv)
                                   day(static_cast<unsigned>(number(0, 2)))};
         const std::string_view text = line.size() > 11 ? line.substr(11) : std::string_view();
         const std::size_t hash = text.find('#');
-        entries.push_back({date, Serial(sys_days{date}), text.substr(0, hash),
-                           hash == std::string_view::npos ? std::string_view()
-                                                          : text.substr(hash + 1)});
+        entries.push_back(
+            {date, Serial(sys_days{date}), text.substr(0, hash),
+             hash == std::string_view::npos ? std::string_view() : text.substr(hash + 1)});
     }
     const int back = std::atoi(argv[2]);
     const int ahead = std::atoi(argv[3]);
