@@ -32,7 +32,7 @@ int DaysInMonth(int year, int month) noexcept; // month 1..12; 0 outside
 // tm_year and tm_yday are read or written.
 void ComputeDayOfYear(tm &date) noexcept;           // sets tm_yday from tm_mday, tm_mon, tm_year
 CalendarDay CalendarDayOf(const tm &date) noexcept; // its serial from tm_year and tm_yday
-tm TmOf(std::chrono::sys_days day) noexcept;        // tm_yday and tm_wday set
+tm TmOf(std::chrono::sys_days serial) noexcept;     // tm_yday and tm_wday set
 
 // Signed distances, from the first date to the second
 int MonthsBetween(const tm &first, const tm &second) noexcept; // reads tm_mon, tm_year
