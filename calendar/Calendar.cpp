@@ -13,6 +13,11 @@ year TmYear(const tm &date) noexcept
     return year{date.tm_year + kTmYearBase};
 }
 
+sys_days Serial(const tm &date) noexcept // from tm_year and tm_yday
+{
+    return sys_days{TmYear(date) / January / 1} + days{date.tm_yday};
+}
+
 } // namespace
 
 int DaysInMonth(int year, int month) noexcept
@@ -34,13 +39,6 @@ void ComputeDayOfYear(tm &date) noexcept
     date.tm_yday = static_cast<int>((monthStart - newYear).count()) + date.tm_mday - 1;
 }
 
-CalendarDay CalendarDayOf(const tm &date) noexcept
-{
-    const year_month_day ymd{TmYear(date), month(static_cast<unsigned>(date.tm_mon + 1)),
-                             day(static_cast<unsigned>(date.tm_mday))};
-    return {ymd, sys_days{TmYear(date) / January / 1} + days{date.tm_yday}};
-}
-
 tm TmOf(sys_days serial) noexcept
 {
     const year_month_day ymd{serial};
@@ -60,10 +58,10 @@ int MonthsBetween(const tm &first, const tm &second) noexcept
 
 long long SerialDay(const tm &date) noexcept
 {
-    return CalendarDayOf(date).serial.time_since_epoch().count();
+    return Serial(date).time_since_epoch().count();
 }
 
 int DaysBetween(const tm &first, const tm &second) noexcept
 {
-    return static_cast<int>((CalendarDayOf(second).serial - CalendarDayOf(first).serial).count());
+    return static_cast<int>((Serial(second) - Serial(first)).count());
 }

@@ -7,19 +7,11 @@
 // and scanned days are counted alike.
 
 // A day in the two forms the rules need: its date for years and months, its serial day for
-// distances. Both are made once: an entry's when it is read, a scanned day's once per day.
+// distances. An entry's is made once, when it is read.
 struct CalendarDay {
     std::chrono::year_month_day date;
     std::chrono::sys_days serial;
 };
-constexpr CalendarDay MakeCalendarDay(std::chrono::year_month_day date) noexcept
-{
-    return {date, std::chrono::sys_days{date}};
-}
-constexpr CalendarDay MakeCalendarDay(std::chrono::sys_days serial) noexcept
-{
-    return {std::chrono::year_month_day{serial}, serial};
-}
 
 // Leap years and month lengths
 constexpr bool IsLeapYear(int year) noexcept // calendar year, e.g. 2024
@@ -30,9 +22,8 @@ int DaysInMonth(int year, int month) noexcept; // month 1..12; 0 outside
 
 // The runtime's tm record, as the detectors are called with it. Only tm_mday, tm_mon,
 // tm_year and tm_yday are read or written.
-void ComputeDayOfYear(tm &date) noexcept;           // sets tm_yday from tm_mday, tm_mon, tm_year
-CalendarDay CalendarDayOf(const tm &date) noexcept; // its serial from tm_year and tm_yday
-tm TmOf(std::chrono::sys_days serial) noexcept;     // tm_yday and tm_wday set
+void ComputeDayOfYear(tm &date) noexcept;       // sets tm_yday from tm_mday, tm_mon, tm_year
+tm TmOf(std::chrono::sys_days serial) noexcept; // tm_yday and tm_wday set
 
 // Signed distances, from the first date to the second
 int MonthsBetween(const tm &first, const tm &second) noexcept; // reads tm_mon, tm_year

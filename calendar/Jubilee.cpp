@@ -1,5 +1,6 @@
 #include "Jubilee.h"
 
+#include "Calendar.h"
 #include "RoundNumber.h"
 #include "Strings.h"
 
@@ -110,16 +111,4 @@ JubileeCount JubileeOfDays(int days) noexcept
     if (const int weeks = WeekCount(days))
         return {weeks, JubileeKind::Week};
     return {DayCount(days), JubileeKind::Day};
-}
-
-JubileeCount FindJubilee(const CalendarDay &scannedDay, const CalendarDay &entryDate) noexcept
-{
-    using std::chrono::year_month;
-    if (scannedDay.date.day() == entryDate.date.day()) {
-        const auto months = year_month{scannedDay.date.year(), scannedDay.date.month()} -
-                            year_month{entryDate.date.year(), entryDate.date.month()};
-        if (const JubileeCount jubilee = JubileeOfMonths(static_cast<int>(months.count())))
-            return jubilee;
-    }
-    return JubileeOfDays(static_cast<int>((scannedDay.serial - entryDate.serial).count()));
 }

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "Calendar.h"
-
 #include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
 
-// The four jubilee detectors and the chain the scan runs per entry and day. Each detector
-// returns a signed count: 0 for no jubilee; any other count, negative ones included, is a
-// jubilee and the detector has then written its message.
+// The four jubilee detectors, asked in the chain's order (year, month, week, day; the first
+// count other than 0 decides). Each detector returns a signed count: 0 for no jubilee; any
+// other count, negative ones included, is a jubilee and the detector has then written its
+// message.
 
 using JubileeMessage = std::string; // UTF-8, "<name><count> <unit><suffix>!"
 
@@ -23,8 +22,8 @@ int CheckWeekJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &
 int CheckDayJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &message,
                     std::string_view nameText, std::string_view suffixText);
 
-// The chain: year, month, week, day; the first count other than 0 decides. The scan keeps
-// only the count and its unit and makes the message where a row is shown.
+// A jubilee as the scan keeps it: the count and its unit; the message is made where a row is
+// shown.
 enum class JubileeKind : std::uint8_t { Year, Month, Week, Day };
 
 struct JubileeCount {
@@ -34,10 +33,9 @@ struct JubileeCount {
     explicit operator bool() const noexcept { return count != 0; }
     bool IsYear() const noexcept { return kind == JubileeKind::Year; }
 };
-JubileeCount FindJubilee(const CalendarDay &scannedDay, const CalendarDay &entryDate) noexcept;
-
-// The chain's two halves, for a scan that finds its days by distance: a distance in months
-// on the entry's day of the month (years, then months), and one in days (weeks, then days).
+// The chain's two halves on the detectors' own counts, for a scan that finds its days by
+// distance: a distance in months on the entry's day of the month (years, then months), and
+// one in days (weeks, then days).
 JubileeCount JubileeOfMonths(int months) noexcept;
 JubileeCount JubileeOfDays(int days) noexcept;
 

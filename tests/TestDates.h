@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Calendar.h"
+#include "Jubilee.h"
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 // Dates for tests, written as the user writes them: "14.03.1976".
 inline tm Date(int day, int month, int year)
@@ -44,4 +46,28 @@ inline tm FromSysDays(std::chrono::sys_days serial)
 inline tm AddDays(const tm &date, int days)
 {
     return FromSysDays(std::chrono::sys_days{ToYmd(date)} + std::chrono::days{days});
+}
+
+// The chain as the user meets it: the four detectors asked in order, the first that fires
+// giving the row's count, its year flag and its message.
+struct ChainRow {
+    int count = 0; // 0: no row
+    bool yearJubilee = false;
+    JubileeMessage message;
+
+    explicit operator bool() const noexcept { return count != 0; }
+};
+
+inline ChainRow Chain(const tm &day, const tm &entry, std::string_view name,
+                      std::string_view suffix)
+{
+    ChainRow row;
+    for (const auto detector :
+         {CheckYearJubilee, CheckMonthJubilee, CheckWeekJubilee, CheckDayJubilee}) {
+        if ((row.count = detector(day, entry, row.message, name, suffix)) != 0) {
+            row.yearJubilee = detector == CheckYearJubilee;
+            break;
+        }
+    }
+    return row;
 }

@@ -28,35 +28,19 @@ struct ChainCase {
     bool expectedYear;
 };
 
-// The chain as a row shows it: the jubilee and its message.
-struct Row {
-    JubileeCount jubilee;
-    std::string message;
-
-    explicit operator bool() const noexcept { return static_cast<bool>(jubilee); }
-};
-
-Row Chain(const tm &day, const tm &entry, std::string_view name, std::string_view suffix)
-{
-    Row row{FindJubilee(CalendarDayOf(day), CalendarDayOf(entry)), {}};
-    if (row)
-        AppendJubileeMessage(row.message, name, row.jubilee, suffix);
-    return row;
-}
-
 class ChainTest : public testing::TestWithParam<ChainCase> {};
 
 TEST_P(ChainTest, GivesMessageOfFirstDetectorThatFires)
 {
     const ChainCase &c = GetParam();
-    const Row hit = Chain(Date(c.day), Date(c.entry.date), c.entry.name, c.entry.suffix);
+    const ChainRow hit = Chain(Date(c.day), Date(c.entry.date), c.entry.name, c.entry.suffix);
     if (std::string(c.expectedMessage).empty()) {
         EXPECT_FALSE(hit) << hit.message;
         return;
     }
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit.message, c.expectedMessage);
-    EXPECT_EQ(hit.jubilee.IsYear(), c.expectedYear);
+    EXPECT_EQ(hit.yearJubilee, c.expectedYear);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -114,10 +98,10 @@ TEST_P(PrecedenceTest, ReportsInTheFirstUnitThatFits)
 {
     const OffsetCase &c = GetParam();
     const tm entry = Date(c.entry);
-    const Row hit = Chain(AddDays(entry, c.days), entry, "", "");
+    const ChainRow hit = Chain(AddDays(entry, c.days), entry, "", "");
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit.message, c.expectedMessage);
-    EXPECT_FALSE(hit.jubilee.IsYear());
+    EXPECT_FALSE(hit.yearJubilee);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -201,7 +185,7 @@ TEST(ChainPropertyTest, MessagesAreNeverCutShort)
 {
     const std::string longName(1000, 'n');
     const std::string longSuffix(1000, 's');
-    const Row hit = Chain(Date("14.03.2026"), Date(kAnna.date), longName, longSuffix);
+    const ChainRow hit = Chain(Date("14.03.2026"), Date(kAnna.date), longName, longSuffix);
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit.message, longName + "50 Jahre" + longSuffix + "!");
 }

@@ -2,6 +2,7 @@
 #include "Scan.h"
 #include "DateListReader.h"
 #include "Jubilee.h"
+#include "TestDates.h"
 
 #include <gtest/gtest.h>
 
@@ -178,18 +179,11 @@ TEST(ScanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
         for (sys_days d = window.first; d <= window.last; d += days{1}) {
             const tm day = TmOf(d);
             for (std::size_t e = 0; e < entries.size(); ++e) {
-                // The named detectors in the chain's order: the first that fires decides.
-                const tm entry = TmOf(entries.Day(e).serial);
-                JubileeMessage message;
-                for (const auto detector :
-                     {CheckYearJubilee, CheckMonthJubilee, CheckWeekJubilee, CheckDayJubilee}) {
-                    if (detector(day, entry, message, entries.NameText(e), entries.SuffixText(e))) {
-                        expected.push_back(DateText(d) + " " + (d == window.today ? "H" : "-") +
-                                           (detector == CheckYearJubilee ? "J" : "-") + " " +
-                                           message);
-                        break;
-                    }
-                }
+                const ChainRow hit = Chain(day, TmOf(entries.Day(e).serial), entries.NameText(e),
+                                           entries.SuffixText(e));
+                if (hit)
+                    expected.push_back(DateText(d) + " " + (d == window.today ? "H" : "-") +
+                                       (hit.yearJubilee ? "J" : "-") + " " + hit.message);
             }
         }
         ASSERT_EQ(recorder.Lines(), expected) << w.back << " " << w.ahead;
