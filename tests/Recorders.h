@@ -6,9 +6,11 @@
 #include "Sound.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -97,4 +99,15 @@ inline QStringList ShownRows(const QAbstractItemModel *model)
         rows.append(cells.join(" | "));
     }
     return rows;
+}
+
+// The main form's rows and caption, found as a user meets them.
+inline QStringList ShownRows(const QWidget &form)
+{
+    return ShownRows(form.findChild<QAbstractItemView *>("resultGrid")->model());
+}
+
+inline QString ShownCaption(const QWidget &form)
+{
+    return form.findChild<QLabel *>("rangeCaption")->text();
 }

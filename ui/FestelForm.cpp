@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -25,17 +26,18 @@ constexpr int kInfoSound = 146;
 
 CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget *parent)
     : QWidget(parent)
-    , m_today(&LocalToday)
-    , m_saveCalendarAs(&GetSaveCalendarName)
     , ui(new Ui::CFestelForm)
     , m_boxes(boxes)
     , m_sounds(sounds)
+    , m_model(new CResultModel(this))
+    , m_today(&LocalToday)
+    , m_saveCalendarAs(&GetSaveCalendarName)
 {
     ui->setupUi(this);
+    ui->resultGrid->setModel(m_model);
     m_infoButton = ui->infoButton;
     m_progress = ui->progressBar;
     m_grid = ui->resultGrid;
-    m_rangeText = QString();
     // The proportions of the home platform's form, in the desktop's font: a thin progress
     // bar, a large picture button and a column of buttons 15 characters wide.
     const QFontMetrics metrics = fontMetrics();
@@ -90,6 +92,16 @@ void CFestelForm::ApplySettings(const Settings &settings)
     m_autoStart = settings.autoStart;
 }
 
+void CFestelForm::SetToday(std::function<std::chrono::year_month_day()> today)
+{
+    m_today = std::move(today);
+}
+
+void CFestelForm::SetSaveCalendarDialog(std::function<QString(QWidget *)> dialog)
+{
+    m_saveCalendarAs = std::move(dialog);
+}
+
 void CFestelForm::OnInitialUpdate()
 {
     m_grid->SetColumnWidth(0, 1000);
@@ -132,14 +144,13 @@ void CFestelForm::OnExportCalendar()
     const QString path = m_saveCalendarAs(this);
     if (path.isEmpty())
         return;
-    const CResultModel &model = *m_grid->Model();
     std::string text;
-    if (model.List() != nullptr) {
-        const ICalendarWriter writer(*model.List(), std::chrono::floor<std::chrono::seconds>(
-                                                        std::chrono::system_clock::now()));
+    if (m_model->List() != nullptr) {
+        const ICalendarWriter writer(*m_model->List(), std::chrono::floor<std::chrono::seconds>(
+                                                           std::chrono::system_clock::now()));
         writer.Begin(text);
-        for (int row = 0; row < model.rowCount(); ++row)
-            writer.Add(text, model.Hit(row));
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            writer.Add(text, m_model->Hit(row));
         writer.End(text);
     }
     // Replaced whole or not at all: a full disk leaves the old calendar as it was.

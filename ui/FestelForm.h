@@ -14,6 +14,7 @@
 #include <vector>
 
 class CMSFlexGrid;
+class CResultModel;
 class QDateTime;
 class MessageBoxService;
 class QProgressBar;
@@ -40,12 +41,8 @@ public:
     void OnInitialUpdate(); // column widths, once the form stands
     void SetInfoButtonBitmap();
 
-    // The scan (its members live with the scan code): the whole window, one day's rows, one
-    // row, and one step of the progress bar.
+    // Scans the window around today again: caption, rows, progress bar and sound.
     void RunScan();
-    void ScanFileForDay(std::span<const ScanHit> rows);
-    void AppendResultRow(const ScanHit &row);
-    void StepProgress();
 
     // Command handlers
     void OnExitButton();
@@ -63,9 +60,35 @@ public:
     // Why the stored settings could not be read (empty when they could).
     const QString &SettingsProblem() const { return m_settingsProblem; }
 
-    // The day the scan takes for today; the system's local date unless a test sets one.
+    // The day the scan takes for today (the system's local date unless set), and the file
+    // dialog of the calendar export: seams for a fixed clock and a scripted answer.
+    void SetToday(std::function<std::chrono::year_month_day()> today);
+    void SetSaveCalendarDialog(std::function<QString(QWidget *)> dialog);
+
+signals:
+    void aboutRequested(); // the info button's about box
+    void exitRequested();  // the exit button, or Return on the form
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    friend class FormSink;
+
+    // The scan's steps: one day's rows, one row, and one step of the progress bar.
+    void ScanFileForDay(std::span<const ScanHit> rows);
+    void AppendResultRow(const ScanHit &row);
+    void StepProgress();
+    void FlushRows();
+    void ShowTodaysFirstRow();
+    void ScheduleMidnightScan();
+    void OnMidnight();
+
+    Ui::CFestelForm *ui;
+    MessageBoxService &m_boxes;
+    SoundService &m_sounds;
+    CResultModel *m_model; // the form's, shown by the grid
     std::function<std::chrono::year_month_day()> m_today;
-    // The file dialog of the calendar export; tests put an answer of their own in its place.
     std::function<QString(QWidget *)> m_saveCalendarAs;
 
     QPushButton *m_infoButton = nullptr;
@@ -81,22 +104,6 @@ public:
     QString m_exePath;
     QPixmap m_infoBitmap;
 
-signals:
-    void aboutRequested(); // the info button's about box
-    void exitRequested();  // the exit button, or Return on the form
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    void FlushRows();
-    void ShowTodaysFirstRow();
-    void ScheduleMidnightScan();
-    void OnMidnight();
-
-    Ui::CFestelForm *ui;
-    MessageBoxService &m_boxes;
-    SoundService &m_sounds;
     std::vector<std::vector<ScanHit>> m_pendingRows; // found, not yet in the grid
     int m_progressSteps = 0;                         // days scanned so far
     QElapsedTimer m_progressPainted;

@@ -1,7 +1,5 @@
 #include "FlexGrid.h"
 
-#include "ResultModel.h"
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -15,9 +13,7 @@
 
 CMSFlexGrid::CMSFlexGrid(QWidget *parent)
     : QTableView(parent)
-    , m_model(new CResultModel(this))
 {
-    setModel(m_model);
     verticalHeader()->hide();
     // Fixed row heights keep a grid of millions of rows quick to fill and to scroll.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -2,8 +2,6 @@
 
 #include <QTableView>
 
-class CResultModel;
-
 // The result grid: the rows of the last scan in two columns, date and message, under a
 // header row. Rows are selected whole; Ctrl+C copies them as text; a message wider than its
 // column shows in full as a tooltip.
@@ -13,7 +11,6 @@ class CMSFlexGrid : public QTableView {
 public:
     explicit CMSFlexGrid(QWidget *parent = nullptr);
 
-    CResultModel *Model() const { return m_model; }
     void SetColumnWidth(int column, int twips);
     QString SelectedText() const; // "date<TAB>message" per selected row
 
@@ -23,7 +20,4 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool viewportEvent(QEvent *event) override;
-
-private:
-    CResultModel *m_model;
 };

@@ -29,6 +29,8 @@ constexpr std::size_t kRowBatch = 1 << 16;
 // The progress bar is painted at most this often while the scan holds the event loop.
 constexpr qint64 kProgressPaintMs = 40;
 
+} // namespace
+
 class FormSink : public ScanSink {
 public:
     FormSink(CFestelForm &form, WaitCursor &wait)
@@ -49,15 +51,13 @@ private:
     WaitCursor &m_wait;
 };
 
-} // namespace
-
 void CFestelForm::RunScan()
 {
     WaitCursor wait;
     m_todaySoundPlayed = false;
     const ScanWindow window = MakeScanWindow(m_today(), m_startDays, m_stopDays);
 
-    m_grid->Model()->Reset(nullptr);
+    m_model->Reset(nullptr);
     m_rangeText = Utf8Text(RangeCaption(window));
 
     // The progress range is the 16-bit sum of the low halves of both settings.
@@ -82,7 +82,7 @@ void CFestelForm::RunScan()
             m_boxes.Show(this, Utf8Text(MissingCodePageMessage(list->MissingCodePage())));
         }
         const auto entries = std::make_shared<const DateList>(std::move(*list));
-        m_grid->Model()->Reset(entries);
+        m_model->Reset(entries);
         FormSink sink(*this, wait);
         try {
             RunWindowScan(window, *entries, sink);
@@ -139,15 +139,15 @@ void CFestelForm::FlushRows()
 {
     if (!m_pendingRows.empty())
         m_pendingRows.back().shrink_to_fit();
-    m_grid->Model()->Append(std::exchange(m_pendingRows, {}));
+    m_model->Append(std::exchange(m_pendingRows, {}));
 }
 
 void CFestelForm::ShowTodaysFirstRow()
 {
-    const int row = m_grid->Model()->FirstTodayRow();
+    const int row = m_model->FirstTodayRow();
     if (row < 0)
         return;
-    const QModelIndex index = m_grid->Model()->index(row, 0);
+    const QModelIndex index = m_model->index(row, 0);
     m_grid->setCurrentIndex(index);
     m_grid->scrollTo(index, QAbstractItemView::PositionAtTop);
 }

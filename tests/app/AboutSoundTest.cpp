@@ -24,9 +24,7 @@ protected:
         StartWithDateList(m_dir.path(), "14.03.1976 Anna wird # alt\n");
         m_frame = std::make_unique<CMainFrame>(m_boxes, m_sounds);
         m_frame->OnInitialUpdate();
-        Form().m_today = [] {
-            return 2026y / March / 14;
-        };
+        Form().SetToday([] { return 2026y / March / 14; });
         Form().SetInfoButtonBitmap();
         m_frame->show();
     }
@@ -38,6 +36,7 @@ protected:
     }
 
     CFestelForm &Form() { return *m_frame->GetActiveView(); }
+    QPushButton &InfoButton() { return *Form().findChild<QPushButton *>("infoButton"); }
 
     QAction *AboutCommand() { return m_frame->menuBar()->actions()[1]->menu()->actions()[2]; }
 
@@ -71,14 +70,13 @@ TEST_F(AboutSoundTest, MenuCommandShowsTheAboutBoxSilently)
 
 TEST_F(AboutSoundTest, InfoButtonLoopsTheChimeWhileTheBoxIsOpen)
 {
-    ASSERT_NE(Form().m_infoButton, nullptr);
-    EXPECT_FALSE(Form().m_infoButton->icon().isNull()); // bitmap 133 on the button
-    EXPECT_EQ(Form().m_infoButton->iconSize(), QSize(64, 64));
-    EXPECT_EQ(Form().m_infoButton->shortcut(), QKeySequence(QStringLiteral("Alt+I")));
-    EXPECT_EQ(Form().m_infoButton->accessibleName(), "Info");
+    ASSERT_NE(Form().findChild<QPushButton *>("infoButton"), nullptr);
+    EXPECT_FALSE(InfoButton().icon().isNull()); // bitmap 133 on the button
+    EXPECT_EQ(InfoButton().iconSize(), QSize(64, 64));
+    EXPECT_EQ(InfoButton().shortcut(), QKeySequence(QStringLiteral("Alt+I")));
+    EXPECT_EQ(InfoButton().accessibleName(), "Info");
     int soundWhileOpen = -1;
-    const QString title =
-        AboutTitleWhileOpen(soundWhileOpen, [this] { Form().m_infoButton->click(); });
+    const QString title = AboutTitleWhileOpen(soundWhileOpen, [this] { InfoButton().click(); });
     EXPECT_EQ(title, QString::fromUtf8("Info über Festmark"));
     EXPECT_EQ(soundWhileOpen, 146);
     EXPECT_EQ(m_sounds.events, (QStringList{"play 146", "stop"}));
@@ -90,7 +88,7 @@ TEST_F(AboutSoundTest, ChimeReplacesTheJubileeSoundAndLeavesSilence)
     Form().RunScan();
     ASSERT_EQ(m_sounds.playing, 151);
     int soundWhileOpen = -1;
-    AboutTitleWhileOpen(soundWhileOpen, [this] { Form().m_infoButton->click(); });
+    AboutTitleWhileOpen(soundWhileOpen, [this] { InfoButton().click(); });
     EXPECT_EQ(soundWhileOpen, 146);
     EXPECT_EQ(m_sounds.events, (QStringList{"play 151", "play 146", "stop"}));
     EXPECT_EQ(m_sounds.playing, 0); // the jubilee sound does not come back by itself

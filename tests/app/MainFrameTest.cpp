@@ -48,7 +48,7 @@ TEST_F(MainFrameTest, StartsAsOneFixedWindowTitledWithItsVersionAndScans)
     EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(frame->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(frame->GetActiveView()->m_rangeText.isEmpty()); // the first scan has run
+    EXPECT_FALSE(ShownCaption(*frame).isEmpty()); // the first scan has run
 }
 
 // The fixed size follows the font: with fonts smaller, larger or shaped unlike the desktop's
@@ -112,7 +112,9 @@ TEST_P(MainFrameExitTest, HidesStopsTheSoundsAndSavesWhenTheApplicationGoes)
     auto app = std::make_unique<CFestmarkApp>(m_boxes, m_sounds);
     app->InitInstance();
     CMainFrame &frame = *app->MainFrame();
-    frame.GetActiveView()->m_startDays = 11;
+    Settings settings = frame.GetActiveView()->CurrentSettings();
+    settings.startDays = 11;
+    frame.GetActiveView()->ApplySettings(settings);
     m_sounds.events.clear();
     GetParam().leave(frame);
     EXPECT_TRUE(app->IsQuitting());
@@ -182,14 +184,10 @@ TEST(CalendarAgreementTest, TheWindowsExportAndTheTerminalsGiveTheSameEvents)
     RecordingBoxes boxes;
     RecordingSounds sounds;
     CFestelForm form(boxes, sounds);
-    form.m_today = [] {
-        return std::chrono::year_month_day{std::chrono::year{2026} / 3 / 14};
-    };
+    form.SetToday([] { return std::chrono::year_month_day{std::chrono::year{2026} / 3 / 14}; });
     form.RunScan();
     const QString path = dir.filePath("Fenster.ics");
-    form.m_saveCalendarAs = [&path](QWidget *) {
-        return path;
-    };
+    form.SetSaveCalendarDialog([&path](QWidget *) { return path; });
     form.OnExportCalendar();
     QFile exported(path);
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));

@@ -29,6 +29,16 @@ namespace {
 
 using namespace std::chrono;
 
+CMSFlexGrid &Grid(const CFestelForm &form)
+{
+    return *form.findChild<CMSFlexGrid *>("resultGrid");
+}
+
+QProgressBar &Progress(const CFestelForm &form)
+{
+    return *form.findChild<QProgressBar *>("progressBar");
+}
+
 class FestelFormTest : public testing::Test {
 protected:
     void SetUp() override { StartWithDateList(m_dir.path(), ""); }
@@ -36,9 +46,7 @@ protected:
     CFestelForm &Form(year_month_day today = 2026y / March / 14)
     {
         m_form = std::make_unique<CFestelForm>(m_boxes, m_sounds);
-        m_form->m_today = [today] {
-            return today;
-        };
+        m_form->SetToday([today] { return today; });
         m_form->OnInitialUpdate();
         return *m_form;
     }
@@ -52,8 +60,8 @@ protected:
         StoreSetting("Stopday", ahead);
     }
 
-    QString Caption() const { return m_form->findChild<QLabel *>("rangeCaption")->text(); }
-    QStringList Rows() const { return ShownRows(m_form->m_grid->model()); }
+    QString Caption() const { return ShownCaption(*m_form); }
+    QStringList Rows() const { return ShownRows(*m_form); }
 
     QTemporaryDir m_dir;
     RecordingBoxes m_boxes;
@@ -68,7 +76,6 @@ TEST_F(FestelFormTest, CaptionIsEmptyUntilTheFirstScan)
     EXPECT_EQ(Caption(), "");
     form.RunScan();
     EXPECT_EQ(Caption(), QString::fromUtf8("Jubiläen vom 12.03.2026 bis zum 21.03.2026"));
-    EXPECT_EQ(form.m_rangeText, Caption());
 }
 
 TEST_F(FestelFormTest, ScanWithoutHitsLeavesOnlyTheHeader)
@@ -77,11 +84,11 @@ TEST_F(FestelFormTest, ScanWithoutHitsLeavesOnlyTheHeader)
     CFestelForm &form = Form();
     form.RunScan();
     EXPECT_EQ(Rows(), QStringList());
-    const QAbstractItemModel *model = form.m_grid->model();
+    const QAbstractItemModel *model = Grid(form).model();
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Datum");
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Meldung");
-    EXPECT_GT(form.m_grid->columnWidth(0), // a date fits its column in any font
-              form.m_grid->fontMetrics().horizontalAdvance("00.00.0000"));
+    EXPECT_GT(Grid(form).columnWidth(0), // a date fits its column in any font
+              Grid(form).fontMetrics().horizontalAdvance("00.00.0000"));
     EXPECT_TRUE(m_boxes.texts.isEmpty());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr); // the wait cursor is gone
 }
@@ -120,7 +127,7 @@ TEST_P(FormColourTest, ColoursCellsByTodayAndYearJubileeWithReadableText)
     Form().RunScan();
     ASSERT_EQ(Rows().size(), 4);
     const ColourCase &c = GetParam();
-    const QAbstractItemModel *model = m_form->m_grid->model();
+    const QAbstractItemModel *model = Grid(*m_form).model();
     const auto colour = [model, &c](int column, Qt::ItemDataRole role) -> std::optional<QColor> {
         const QVariant value = model->index(c.row, column).data(role);
         return value.isValid() ? std::optional(value.value<QColor>()) : std::nullopt;
@@ -154,8 +161,8 @@ TEST_F(FestelFormTest, YearRowsStayReadableOnADarkDesktop)
     CFestelForm &form = Form();
     form.show();
     form.RunScan();
-    const QRect cell = form.m_grid->visualRect(form.m_grid->model()->index(0, 1));
-    const QImage shot = form.m_grid->viewport()->grab(cell).toImage();
+    const QRect cell = Grid(form).visualRect(Grid(form).model()->index(0, 1));
+    const QImage shot = Grid(form).viewport()->grab(cell).toImage();
     QApplication::setPalette(light);
     int dark_pixels = 0;
     int white_pixels = 0;
@@ -195,7 +202,7 @@ TEST_F(FestelFormTest, MissingFileGivesOneBoxAndTheWindowsCaption)
                                          ": Datei nicht gefunden"});
     EXPECT_EQ(Rows(), QStringList());
     EXPECT_EQ(Caption(), QString::fromUtf8("Jubiläen vom 12.03.2026 bis zum 21.03.2026"));
-    EXPECT_EQ(form.m_progress->value(), 0);
+    EXPECT_EQ(Progress(form).value(), 0);
 }
 
 TEST_F(FestelFormTest, BadLinesGiveOneBoxPerScanAndTheRestIsScanned)
@@ -215,13 +222,13 @@ TEST_F(FestelFormTest, ProgressRangeCoversTheWindowAndEndsEmpty)
 {
     StoreWindow(0, 0);
     Form().RunScan();
-    EXPECT_EQ(m_form->m_progress->maximum(), 0);
+    EXPECT_EQ(Progress(*m_form).maximum(), 0);
     StoreWindow(2, 7);
     CFestelForm &form = Form();
     form.RunScan();
-    EXPECT_EQ(form.m_progress->minimum(), 0);
-    EXPECT_EQ(form.m_progress->maximum(), 9);
-    EXPECT_EQ(form.m_progress->value(), 0);
+    EXPECT_EQ(Progress(form).minimum(), 0);
+    EXPECT_EQ(Progress(form).maximum(), 9);
+    EXPECT_EQ(Progress(form).value(), 0);
 }
 
 TEST_F(FestelFormTest, TwoYearJubileesTodayStartTheSoundOnceAndARescanAgain)
@@ -246,7 +253,9 @@ TEST_F(FestelFormTest, OtherJubileesStartNoSound)
 
 TEST_F(FestelFormTest, DestructorSavesTheSettingsAndTheAutostartEntry)
 {
-    Form().m_startDays = 5;
+    Settings settings = Form().CurrentSettings();
+    settings.startDays = 5;
+    m_form->ApplySettings(settings);
     m_form.reset();
     EXPECT_EQ(StoredValue("Startday").toInt(), 5);
     EXPECT_EQ(StoredValue("FilePath").toString(), m_dir.filePath("Festmark.txt"));
@@ -259,11 +268,11 @@ TEST_F(FestelFormTest, TabGoesFromTheGridToTheThreeButtonsAndReturnExits)
     const auto button = [&form](const char *name) {
         return form.findChild<QPushButton *>(name);
     };
-    EXPECT_EQ(TabStops(&form), (QList<QWidget *>{form.m_grid, button("infoButton"),
+    EXPECT_EQ(TabStops(&form), (QList<QWidget *>{&Grid(form), button("infoButton"),
                                                  button("optionsButton"), button("exitButton")}));
     EXPECT_TRUE(button("exitButton")->isDefault());
     QSignalSpy exits(&form, &CFestelForm::exitRequested);
-    QTest::keyClick(form.m_grid, Qt::Key_Return);
+    QTest::keyClick(&Grid(form), Qt::Key_Return);
     EXPECT_EQ(exits.count(), 1);
     button("optionsButton")->setFocus();
     bool optionsOpened = false;
@@ -282,10 +291,10 @@ TEST_F(FestelFormTest, ClickingALongMessageKeepsTheDatesInSight)
     CFestelForm &form = Form();
     form.show();
     form.RunScan();
-    ASSERT_GT(form.m_grid->horizontalScrollBar()->maximum(), 0);
-    const QRect message = form.m_grid->visualRect(form.m_grid->model()->index(0, 1));
-    QTest::mouseClick(form.m_grid->viewport(), Qt::LeftButton, {}, message.center());
-    EXPECT_EQ(form.m_grid->horizontalScrollBar()->value(), 0);
+    ASSERT_GT(Grid(form).horizontalScrollBar()->maximum(), 0);
+    const QRect message = Grid(form).visualRect(Grid(form).model()->index(0, 1));
+    QTest::mouseClick(Grid(form).viewport(), Qt::LeftButton, {}, message.center());
+    EXPECT_EQ(Grid(form).horizontalScrollBar()->value(), 0);
 }
 
 TEST_F(FestelFormTest, ShowsTodaysFirstRowSelectedAndCopiesSelectedRows)
@@ -294,12 +303,12 @@ TEST_F(FestelFormTest, ShowsTodaysFirstRowSelectedAndCopiesSelectedRows)
     CFestelForm &form = Form();
     form.show();
     form.RunScan();
-    const QModelIndexList selected = form.m_grid->selectionModel()->selectedRows();
+    const QModelIndexList selected = Grid(form).selectionModel()->selectedRows();
     ASSERT_EQ(selected.size(), 1);
     EXPECT_EQ(selected[0].row(), 1); // Bert, the first of today's two rows
-    form.m_grid->selectionModel()->select(form.m_grid->model()->index(2, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QTest::keyClick(form.m_grid, Qt::Key_C, Qt::ControlModifier);
+    Grid(form).selectionModel()->select(Grid(form).model()->index(2, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(&Grid(form), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               "14.03.2026\tBert wird 26 Jahre alt!\n14.03.2026\tCem wird 36 Jahre alt!\n");
 }
@@ -312,10 +321,10 @@ TEST_F(FestelFormTest, OnlyAMessageWiderThanItsColumnHasATooltipAndItIsNoMarkup)
     form.show();
     form.RunScan();
     const auto tooltipOver = [&form](int row) {
-        const QRect cell = form.m_grid->visualRect(form.m_grid->model()->index(row, 1));
+        const QRect cell = Grid(form).visualRect(Grid(form).model()->index(row, 1));
         QHelpEvent help(QEvent::ToolTip, cell.center(),
-                        form.m_grid->viewport()->mapToGlobal(cell.center()));
-        QApplication::sendEvent(form.m_grid->viewport(), &help);
+                        Grid(form).viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(Grid(form).viewport(), &help);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
     EXPECT_EQ(tooltipOver(0), "");
@@ -340,9 +349,7 @@ TEST_F(FestelFormTest, ExportsTheRowsShownAsACalendarOrSaysWhyNot)
     CFestelForm &form = Form();
     form.RunScan();
     const QString ics = m_dir.filePath("Festmark.ics");
-    form.m_saveCalendarAs = [&ics](QWidget *) {
-        return ics;
-    };
+    form.SetSaveCalendarDialog([&ics](QWidget *) { return ics; });
     form.OnExportCalendar();
     QFile calendar(ics);
     ASSERT_TRUE(calendar.open(QIODevice::ReadOnly));
@@ -353,9 +360,7 @@ TEST_F(FestelFormTest, ExportsTheRowsShownAsACalendarOrSaysWhyNot)
                               "SUMMARY:Anna wird 50 Jahre alt!\r\n"));
     EXPECT_TRUE(m_boxes.texts.isEmpty());
 
-    form.m_saveCalendarAs = [this](QWidget *) {
-        return m_dir.filePath("fehlt/x.ics");
-    };
+    form.SetSaveCalendarDialog([this](QWidget *) { return m_dir.filePath("fehlt/x.ics"); });
     form.OnExportCalendar();
     ASSERT_EQ(m_boxes.texts.size(), 1);
     EXPECT_TRUE(m_boxes.texts[0].startsWith("Fehler beim Schreiben von "))

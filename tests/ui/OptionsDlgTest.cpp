@@ -1,7 +1,6 @@
 // The options dialog: its fields, refusals, defaults, browsing, and the form's OK and Cancel.
 #include "OptionsDlg.h"
 #include "FestelForm.h"
-#include "FlexGrid.h"
 #include "Recorders.h"
 
 #include <QCheckBox>
@@ -153,9 +152,7 @@ protected:
     {
         StartWithDateList(m_dir.path(), "14.03.1976 Anna wird # alt\n");
         m_form = std::make_unique<CFestelForm>(m_boxes, m_sounds);
-        m_form->m_today = [] {
-            return 2026y / March / 14;
-        };
+        m_form->SetToday([] { return 2026y / March / 14; });
         m_form->RunScan();
     }
 
@@ -179,32 +176,32 @@ protected:
 TEST_F(FormOptionsTest, CancelAfterChangesLeavesFormAndGridUntouched)
 {
     const Settings before = m_form->CurrentSettings();
-    const QString caption = m_form->m_rangeText;
+    const QString caption = ShownCaption(*m_form);
     WithDialog([](const Fields &dialog) {
         dialog.back->setValue(100);
         dialog.path->setText("/anderswo.txt");
         dialog.Button(QDialogButtonBox::Cancel)->click();
     });
     EXPECT_EQ(m_form->CurrentSettings(), before);
-    EXPECT_EQ(m_form->m_rangeText, caption);
-    EXPECT_EQ(ShownRows(m_form->m_grid->model()),
-              QStringList{"14.03.2026 | Anna wird 50 Jahre alt!"});
+    EXPECT_EQ(ShownCaption(*m_form), caption);
+    EXPECT_EQ(ShownRows(*m_form), QStringList{"14.03.2026 | Anna wird 50 Jahre alt!"});
 }
 
 TEST_F(FormOptionsTest, OkCopiesTheValuesBackAndScansAgain)
 {
-    WriteFile(m_form->m_filePath, "14.03.1976 Anna wird # alt\n14.03.2000 Bert wird # alt\n");
+    WriteFile(m_form->CurrentSettings().filePath,
+              "14.03.1976 Anna wird # alt\n14.03.2000 Bert wird # alt\n");
     WithDialog([](const Fields &dialog) {
         dialog.back->setValue(0);
         dialog.ahead->setValue(0);
         dialog.Button(QDialogButtonBox::Ok)->click();
     });
-    EXPECT_EQ(m_form->m_startDays, 0);
-    EXPECT_EQ(m_form->m_stopDays, 0);
-    EXPECT_EQ(m_form->m_rangeText, QString::fromUtf8("Jubiläen vom 14.03.2026 bis zum 14.03.2026"));
-    EXPECT_EQ(ShownRows(m_form->m_grid->model()),
-              (QStringList{"14.03.2026 | Anna wird 50 Jahre alt!",
-                           "14.03.2026 | Bert wird 26 Jahre alt!"}));
+    EXPECT_EQ(m_form->CurrentSettings().startDays, 0);
+    EXPECT_EQ(m_form->CurrentSettings().stopDays, 0);
+    EXPECT_EQ(ShownCaption(*m_form),
+              QString::fromUtf8("Jubiläen vom 14.03.2026 bis zum 14.03.2026"));
+    EXPECT_EQ(ShownRows(*m_form), (QStringList{"14.03.2026 | Anna wird 50 Jahre alt!",
+                                               "14.03.2026 | Bert wird 26 Jahre alt!"}));
     EXPECT_EQ(m_sounds.events, (QStringList{"play 151", "play 151"}));
 }
 
