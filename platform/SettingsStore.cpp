@@ -91,17 +91,44 @@ bool WriteSettingsGroup(const QString &group,
 #endif
 }
 
+FileReplacement::FileReplacement(const QString &path)
+    : m_file(path)
+    , m_ok(m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+{
+    if (!m_ok)
+        m_error = m_file.errorString();
+}
+
+QString FileReplacement::FileName() const
+{
+    return m_file.fileName();
+}
+
+bool FileReplacement::Write(QByteArrayView piece)
+{
+    // One large write can also come back short; then nothing is committed.
+    if (m_ok && m_file.write(piece.data(), piece.size()) != piece.size()) {
+        m_ok = false;
+        m_error = m_file.errorString();
+    }
+    return m_ok;
+}
+
+bool FileReplacement::Commit()
+{
+    if (m_ok && !m_file.commit()) {
+        m_ok = false;
+        m_error = m_file.errorString();
+    }
+    return m_ok;
+}
+
 bool ReplaceFileWhole(const QString &path, QByteArrayView content, QString *error)
 {
-    // Unbuffered, so that a full disk fails the write itself and never reaches the commit;
-    // one large write can also come back short, and then nothing is committed.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(content.data(), content.size()) != content.size() || !file.commit()) {
-        if (error != nullptr)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    FileReplacement file(path);
+    if (file.Write(content) && file.Commit())
+        return true;
+    if (error != nullptr)
+        *error = file.ErrorString();
+    return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QSaveFile>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -17,10 +18,27 @@ QString SettingsFilePath(); // empty where the settings are no file
 // The settings for reading (only reading: writes go through WriteSettingsGroup).
 std::unique_ptr<QSettings> ReadSettings();
 
-// Replaces the file at `path` by `content` whole, or leaves it as it was: on a full disk,
-// a failed write or commit keeps the old file. False, with the reason in `error`, when the
-// file was not replaced. (The program's settings, its autostart entry and its calendars are
-// all written this way.)
+// A file written anew in pieces that takes the old one's place only when it is whole: on a
+// full disk, a failed write or no Commit() the old file stays as it was. Unbuffered, so that
+// a full disk fails the write itself and never reaches the commit.
+class FileReplacement {
+public:
+    explicit FileReplacement(const QString &path);
+
+    bool Write(QByteArrayView piece); // false from the first failure on
+    bool Commit();                    // false: the old file stays
+    const QString &ErrorString() const { return m_error; }
+    QString FileName() const;
+
+private:
+    QSaveFile m_file; // discards what it holds unless committed
+    bool m_ok;
+    QString m_error;
+};
+
+// Replaces the file at `path` by `content` whole, or leaves it as it was. False, with the
+// reason in `error`, when the file was not replaced. (The program's settings, its autostart
+// entry and its calendars are all written this way.)
 bool ReplaceFileWhole(const QString &path, QByteArrayView content, QString *error);
 
 // Writes one group's values in one go. On Linux the file is written anew beside the old one

@@ -122,3 +122,10 @@ void AppendPrintable(std::string &out, std::string_view text)
         }
     }
 }
+
+std::string PrintableText(std::string_view text)
+{
+    std::string result;
+    AppendPrintable(result, text);
+    return result;
+}

@@ -72,3 +72,4 @@ std::size_t Utf8Offset(std::string_view text, int count) noexcept;
 // Text for a terminal: control characters (C0, DEL, C1) become U+FFFD, so that they can
 // neither break tab-separated lines nor steer the terminal.
 void AppendPrintable(std::string &out, std::string_view text);
+std::string PrintableText(std::string_view text);

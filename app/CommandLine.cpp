@@ -1,0 +1,156 @@
+#include "CommandLine.h"
+
+#include "Console.h"
+#include "DateList.h"
+#include "Settings.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+namespace {
+
+using Command = CommandLine::Command;
+
+void AddOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QString::fromUtf8(
+        "Festmark erinnert an runde Jubiläen. Ohne Optionen öffnet es sein Fenster; mit --list "
+        "schreibt es die Jubiläen des Zeitraums um heute ins Terminal, mit --ics als "
+        "Kalenderdatei (iCalendar)."));
+    // Qt's own help option would offer --help-all with options the program does not take.
+    parser.addOptions({
+        {{"h", "help", "?"}, QString::fromUtf8("Diese Hilfe zeigen.")},
+        {{"v", "version"}, QString::fromUtf8("Die Version zeigen.")},
+        {"list", QString::fromUtf8("Jubiläen im Terminal auflisten.")},
+        {"ics", QString::fromUtf8("Jubiläen als Kalenderdatei (iCalendar) ausgeben.")},
+        {"output", QString::fromUtf8("Die Kalenderdatei hierhin schreiben statt ins Terminal."),
+         "DATEI"},
+        {"file", QString::fromUtf8("Diese Datumsliste lesen."), "PFAD"},
+        {"back", QString::fromUtf8("So viele Tage zurück (0 bis 3652)."), "N"},
+        {"ahead", QString::fromUtf8("So viele Tage voraus (0 bis 13149)."), "N"},
+        {"date", QString::fromUtf8("Als wäre heute DATUM (TT.MM.JJJJ oder JJJJ-MM-TT)."), "DATUM"},
+        {"oem", QString::fromUtf8("Datei in Codepage 850 (OEM).")},
+        {"ansi", QString::fromUtf8("Datei in UTF-8 oder Windows-1252 (ANSI).")},
+    });
+}
+
+int ParseDays(const QCommandLineParser &parser, const QString &name, int maximum)
+{
+    const QString text = parser.value(name);
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    const std::string option = "--" + name.toStdString();
+    if (!ok)
+        throw UsageError{option + ": keine ganze Zahl: " + PrintableText(text.toStdString())};
+    if (value < 0 || value > maximum)
+        throw UsageError{option + ": erlaubt sind 0 bis " + std::to_string(maximum) + ", nicht " +
+                         std::to_string(value)};
+    return value;
+}
+
+// The last value of a long option as given: "--name VALUE" or "--name=VALUE".
+QByteArray LastValue(const QByteArrayList &arguments, const QByteArray &name)
+{
+    QByteArray value;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == name && i + 1 < arguments.size())
+            value = arguments[++i];
+        else if (arguments[i].startsWith(name + '='))
+            value = arguments[i].mid(name.size() + 1);
+    }
+    return value;
+}
+
+std::chrono::year_month_day ParseToday(const QString &text)
+{
+    using namespace std::chrono;
+    static const QRegularExpression german(R"(^(\d{1,2})\.(\d{1,2})\.(\d{4})$)");
+    static const QRegularExpression iso(R"(^(\d{4})-(\d{2})-(\d{2})$)");
+    int d = 0;
+    int m = 0;
+    int y = 0;
+    if (const auto match = german.match(text); match.hasMatch()) {
+        d = match.captured(1).toInt();
+        m = match.captured(2).toInt();
+        y = match.captured(3).toInt();
+    } else if (const auto isoMatch = iso.match(text); isoMatch.hasMatch()) {
+        y = isoMatch.captured(1).toInt();
+        m = isoMatch.captured(2).toInt();
+        d = isoMatch.captured(3).toInt();
+    }
+    const year_month_day date{year{y}, month{static_cast<unsigned>(m)},
+                              day{static_cast<unsigned>(d)}};
+    if (y == 0 || !date.ok())
+        throw UsageError{"--date: kein gültiges Datum (TT.MM.JJJJ oder JJJJ-MM-TT): " +
+                         PrintableText(text.toStdString())};
+    return date;
+}
+
+CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArguments)
+{
+    QCommandLineParser parser;
+    AddOptions(parser);
+    if (!parser.parse(arguments))
+        throw UsageError{parser.errorText().toStdString()};
+    CommandLine line;
+    if (parser.isSet("help")) {
+        line.command = Command::Help;
+        return line;
+    }
+    if (parser.isSet("version")) {
+        line.command = Command::Version;
+        return line;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        throw UsageError{"unbekanntes Argument: " +
+                         PrintableText(parser.positionalArguments().first().toStdString())};
+    const bool list = parser.isSet("list");
+    const bool ics = parser.isSet("ics");
+    if (!list && !ics)
+        throw UsageError{"diese Optionen gelten nur mit --list oder --ics; ohne Optionen "
+                         "öffnet festmark sein Fenster"};
+    if (list && ics)
+        throw UsageError{"--list und --ics schließen einander aus"};
+    if (parser.isSet("output") && !ics)
+        throw UsageError{"--output gilt nur mit --ics"};
+    if (parser.isSet("oem") && parser.isSet("ansi"))
+        throw UsageError{"--oem und --ansi schließen einander aus"};
+
+    line.command = ics ? Command::Calendar : Command::List;
+    if (parser.isSet("file")) {
+        line.fileNamed = parser.value("file");
+        line.fileOpened = PathFromArgument(*line.fileNamed, LastValue(rawArguments, "--file"));
+    }
+    if (parser.isSet("output"))
+        line.outputPath = parser.value("output");
+    if (parser.isSet("back"))
+        line.startDays = ParseDays(parser, "back", kMaxStartDays);
+    if (parser.isSet("ahead"))
+        line.stopDays = ParseDays(parser, "ahead", kMaxStopDays);
+    if (parser.isSet("date"))
+        line.today = ParseToday(parser.value("date"));
+    if (parser.isSet("oem"))
+        line.oemFile = 1;
+    if (parser.isSet("ansi"))
+        line.oemFile = 0;
+    return line;
+}
+
+} // namespace
+
+std::variant<CommandLine, UsageError> ParseCommandLine(const QStringList &arguments,
+                                                       const QByteArrayList &rawArguments)
+{
+    try {
+        return Parse(arguments, rawArguments);
+    } catch (const UsageError &error) {
+        return error;
+    }
+}
+
+std::string CommandLineHelp()
+{
+    QCommandLineParser parser;
+    AddOptions(parser);
+    return parser.helpText().toStdString();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <variant>
+
+// What the terminal asked for: a command and the values that change the stored settings for
+// this run only.
+struct CommandLine {
+    enum class Command { Help, Version, List, Calendar };
+
+    Command command = Command::List;
+    std::optional<QString> fileNamed{};  // --file as given, the name messages use
+    QString fileOpened{};                // ... and as it is opened (the terminal's bytes kept)
+    std::optional<QString> outputPath{}; // --output
+    std::optional<int> startDays{};      // --back
+    std::optional<int> stopDays{};       // --ahead
+    std::optional<std::chrono::year_month_day> today{}; // --date
+    std::optional<int> oemFile{};                       // --oem 1, --ansi 0
+
+    bool operator==(const CommandLine &) const = default;
+};
+
+// Why the arguments make no command, in German, for "festmark: ...".
+struct UsageError {
+    std::string text;
+    bool operator==(const UsageError &) const = default;
+};
+
+// Reads the arguments and does nothing else. `rawArguments` are the same arguments as the
+// terminal's bytes: a file name need not be UTF-8.
+std::variant<CommandLine, UsageError> ParseCommandLine(const QStringList &arguments,
+                                                       const QByteArrayList &rawArguments);
+
+// The text of --help.
+std::string CommandLineHelp();

@@ -1,0 +1,192 @@
+#include "ListOutput.h"
+
+#include <QDir>
+
+#include <cerrno>
+
+namespace {
+
+constexpr std::size_t kFlushSize = 1 << 16;
+
+constexpr const char *kReset = "\x1b[0m";
+constexpr const char *kYellowOnRed = "\x1b[33;41m";
+constexpr const char *kWhiteOnRed = "\x1b[97;41m";
+constexpr const char *kBlackOnYellow = "\x1b[30;103m";
+
+// Why a write failed, in German.
+std::string WriteFailure(int error)
+{
+    switch (error) {
+    case EPIPE:
+        return "die Ausgabe wurde geschlossen";
+    case ENOSPC:
+        return "kein Platz mehr auf dem Datenträger";
+#ifdef EDQUOT // not in the Windows runtime
+    case EDQUOT:
+        return "das Speicherkontingent ist erschöpft";
+#endif
+    case EIO:
+        return "Ein-/Ausgabefehler";
+    default:
+        return "Fehler " + std::to_string(error);
+    }
+}
+
+const char *ColourCode(CellLook look)
+{
+    switch (look) {
+    case CellLook::TodayYear:
+        return kYellowOnRed;
+    case CellLook::Today:
+        return kWhiteOnRed;
+    case CellLook::Year:
+        return kBlackOnYellow;
+    case CellLook::Plain:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+StreamOutput::StreamOutput(std::FILE *stream)
+    : m_stream(stream)
+{
+}
+
+bool StreamOutput::Write(std::string_view text)
+{
+    if (std::fwrite(text.data(), 1, text.size(), m_stream) == text.size())
+        return true;
+    m_error = errno;
+    return false;
+}
+
+bool StreamOutput::Finish()
+{
+    if (std::fflush(m_stream) == 0 && !std::ferror(m_stream))
+        return true;
+    m_error = m_error != 0 ? m_error : errno;
+    return false;
+}
+
+std::string StreamOutput::Failure() const
+{
+    return "Fehler beim Schreiben der Ausgabe: " + WriteFailure(m_error);
+}
+
+FileOutput::FileOutput(const QString &path)
+    : m_file(path)
+{
+}
+
+bool FileOutput::Write(std::string_view text)
+{
+    return m_file.Write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+bool FileOutput::Finish()
+{
+    return m_file.Commit();
+}
+
+std::string FileOutput::Failure() const
+{
+    return "Fehler beim Schreiben von " +
+           PrintableText(QDir::toNativeSeparators(m_file.FileName()).toStdString()) + ": " +
+           m_file.ErrorString().toStdString();
+}
+
+BufferedSink::BufferedSink(Output &output)
+    : m_output(output)
+{
+    m_buffer.reserve(kFlushSize + 4096);
+}
+
+bool BufferedSink::Flush()
+{
+    if (m_ok)
+        m_ok = m_output.Write(m_buffer);
+    m_buffer.clear();
+    return m_ok;
+}
+
+bool BufferedSink::Finish()
+{
+    return Flush() && (m_ok = m_output.Finish());
+}
+
+void BufferedSink::FlushWhenFull()
+{
+    if (m_buffer.size() >= kFlushSize)
+        Flush();
+}
+
+ListSink::ListSink(const DateList &list, Output &output, bool colour)
+    : BufferedSink(output)
+    , m_list(list)
+    , m_colour(colour)
+{
+}
+
+void ListSink::Caption(const std::string &caption)
+{
+    m_buffer += caption;
+    m_buffer += '\n';
+}
+
+void ListSink::DayStarted(std::chrono::sys_days day)
+{
+    m_date = DateText(day);
+}
+
+void ListSink::RowsFound(std::span<const ScanHit> rows)
+{
+    for (const ScanHit &row : rows) {
+        const RowLook look = LookOf(row);
+        Colour(look.date);
+        m_buffer += m_date;
+        Reset(look.date);
+        m_buffer += '\t';
+        m_buffer += row.today ? 'H' : '-';
+        m_buffer += row.jubilee.IsYear() ? 'J' : '-';
+        m_buffer += '\t';
+        Colour(look.message);
+        AppendRowMessage(m_buffer, m_list, row);
+        Reset(look.message);
+        m_buffer += '\n';
+    }
+    FlushWhenFull();
+}
+
+void ListSink::Colour(CellLook look)
+{
+    if (const char *code = ColourCode(look); m_colour && code != nullptr)
+        m_buffer += code;
+}
+
+void ListSink::Reset(CellLook look)
+{
+    if (m_colour && ColourCode(look) != nullptr)
+        m_buffer += kReset;
+}
+
+ICalendarSink::ICalendarSink(const DateList &list, Output &output)
+    : BufferedSink(output)
+    , m_writer(list, std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()))
+{
+    m_writer.Begin(m_buffer);
+}
+
+void ICalendarSink::RowsFound(std::span<const ScanHit> rows)
+{
+    for (const ScanHit &row : rows)
+        m_writer.Add(m_buffer, row);
+    FlushWhenFull();
+}
+
+bool ICalendarSink::Finish()
+{
+    m_writer.End(m_buffer);
+    return BufferedSink::Finish();
+}
