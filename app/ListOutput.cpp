@@ -143,7 +143,8 @@ void ListSink::DayStarted(std::chrono::sys_days day)
 void ListSink::RowsFound(std::span<const ScanHit> rows)
 {
     for (const ScanHit &row : rows) {
-        const RowLook look = LookOf(row);
+        // The look is asked for only where the terminal shows it.
+        const RowLook look = m_colour ? LookOf(row) : RowLook{CellLook::Plain, CellLook::Plain};
         Colour(look.date);
         m_buffer += m_date;
         Reset(look.date);
@@ -161,13 +162,13 @@ void ListSink::RowsFound(std::span<const ScanHit> rows)
 
 void ListSink::Colour(CellLook look)
 {
-    if (const char *code = ColourCode(look); m_colour && code != nullptr)
+    if (const char *code = ColourCode(look); code != nullptr)
         m_buffer += code;
 }
 
 void ListSink::Reset(CellLook look)
 {
-    if (m_colour && ColourCode(look) != nullptr)
+    if (ColourCode(look) != nullptr)
         m_buffer += kReset;
 }
 

@@ -15,21 +15,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from benchlib import write_list  # noqa: E402
-
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BUILD = os.environ.get("FESTMARK_BUILD_DIR", os.path.join(ROOT, "build"))
-
-
-def measure(command, env):
-    """CPU seconds (user + system, to the microsecond) and peak resident kilobytes of one run,
-    from the kernel's account of the child; its output goes nowhere."""
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, env=env)
-    _, status, usage = os.wait4(child.pid, 0)
-    if status != 0:
-        raise SystemExit(f"{command[0]} failed: {status}")
-    return usage.ru_utime + usage.ru_stime, usage.ru_maxrss
-
+from benchlib import BUILD, measure, write_list  # noqa: E402
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -69,7 +55,7 @@ def main():
     for name, runs in results.items():
         if runs:
             cpu = statistics.median(r[0] for r in runs)
-            peak = max(r[1] for r in runs) / 1024
+            peak = max(r[2] for r in runs)
             print(f"{name:9s} cpu {cpu:7.3f} s (median of {len(runs)}), peak {peak:6.1f} MB")
     if results["baseline"]:
         ratio = (statistics.median(r[0] for r in results["festmark"]) /

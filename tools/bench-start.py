@@ -5,8 +5,9 @@
          window (CPU until the program is idle, under Xvfb with openbox);
   scan   the window's scan of 10,000 entries over the longest window (CPU until idle, peak
          memory) against `festmark --list` over the same list;
-  big    peak memory of the list mode and the window for 500 MB of blank lines and 500 MB of
-         entries, against twice the file's size (not run unless asked for).
+  big    CPU and peak memory of the list mode and the window reading 500 MB of blank lines
+         and 500 MB of entries, against each other and the file's size (not run unless
+         asked for).
 Prints medians and ratios. Usage: tools/bench-start.py [--runs R] [--festmark PATH] [what...]
 Needs Xvfb, openbox and xdotool (tools/install-deps.sh); build first (tools/build.sh)."""
 import argparse
@@ -20,10 +21,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from benchlib import DAYS_IN_MONTH, write_list  # noqa: E402
+from benchlib import BUILD, DAYS_IN_MONTH, measure, write_list  # noqa: E402
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BUILD = os.environ.get("FESTMARK_BUILD_DIR", os.path.join(ROOT, "build"))
 
 
 def cpu_of(pid):
@@ -47,16 +46,6 @@ def peak_of(pid):
     return 0.0
 
 
-def run_to_end(command, env):
-    """CPU and wall seconds of a program that ends by itself."""
-    start = time.monotonic()
-    process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(process.pid, 0)
-    if status != 0:
-        sys.exit(f"{command[0]} failed with status {status}")
-    return usage.ru_utime + usage.ru_stime, time.monotonic() - start
-
-
 def run_until_idle(command, env, title):
     """CPU seconds and peak MB of a window program from its start until its window stands
     and it has been idle for 0.3 s (read then, so that neither program's way out counts);
@@ -74,14 +63,14 @@ def run_until_idle(command, env, title):
     peak = peak_of(process.pid)
     os.kill(process.pid, signal.SIGTERM)
     os.wait4(process.pid, 0)
-    return last, peak
+    return last, None, peak  # as measure(): cpu, wall (not taken), peak
 
 
 def report(name, samples, unit="cpu"):
     value = statistics.median(s[0] for s in samples)
     extra = ""
     if unit == "cpu+peak":
-        extra = f", peak {max(s[1] for s in samples):6.1f} MB"
+        extra = f", peak {max(s[2] for s in samples):6.1f} MB"
     elif unit == "cpu+wall":
         extra = f", wall {statistics.median(s[1] for s in samples) * 1000:7.1f} ms"
     print(f"  {name:28s} cpu {value * 1000:8.1f} ms{extra}")
@@ -130,14 +119,6 @@ def write_big_files(work):
     return blank, entries
 
 
-def peak_of_run(command, env):
-    """Peak resident MB of a program that ends by itself, from /usr/bin/time."""
-    with tempfile.NamedTemporaryFile("r") as report:
-        subprocess.run(["/usr/bin/time", "-o", report.name, "-f", "%M"] + command, env=env,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return int(report.read().split()[-1]) / 1024
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=10)
@@ -168,24 +149,30 @@ def main():
         print(f"list mode on a two-line file ({args.runs} runs each):")
         mine, bare = [], []
         for _ in range(args.runs):
-            mine.append(run_to_end([args.festmark, "--list", "--file", tiny], env))
-            bare.append(run_to_end([os.path.join(bench, "festmark_bench_bare_core")], env))
+            mine.append(measure([args.festmark, "--list", "--file", tiny], env))
+            bare.append(measure([os.path.join(bench, "festmark_bench_bare_core")], env))
         a = report("festmark --list", mine, "cpu+wall")
         b = report("bare Qt Core program", bare, "cpu+wall")
         print(f"  ratio: {a / b:.2f}")
 
     if "big" in args.what:
-        print("peak memory for big files (500 MB each):")
+        runs = max(1, args.runs // 5)
+        print(f"big files (500 MB each), read with the default window ({runs} runs each):")
         files = write_big_files(work)
         with Desktop() as desktop:
             genv = dict(env, DISPLAY=desktop.display)
             for path in files:
                 size = os.path.getsize(path) / (1 << 20)
-                listed = peak_of_run([args.festmark, "--list", "--file", path], env)
                 settings(path, 2, 7)
-                _, window = run_until_idle([args.festmark], genv, "^Festmark [0-9]")
-                print(f"  {os.path.basename(path):12s} {size:5.0f} MB: list mode {listed:6.1f} MB, "
-                      f"window {window:6.1f} MB (twice the file: {2 * size:.0f} MB)")
+                listed, shown = [], []
+                for _ in range(runs):
+                    listed.append(measure([args.festmark, "--list"], env))
+                    shown.append(run_until_idle([args.festmark], genv, "^Festmark [0-9]"))
+                print(f"  {os.path.basename(path)} ({size:.0f} MB):")
+                a = report("festmark --list", listed, "cpu+peak")
+                b = report("festmark window", shown, "cpu+peak")
+                print(f"  ratio list / window: {a / b:.2f}; peaks against the file: "
+                      f"{max(s[2] for s in listed) / size:.2f}, {max(s[2] for s in shown) / size:.2f}")
 
     if "window" in args.what or "scan" in args.what:
         with Desktop() as desktop:
@@ -211,7 +198,7 @@ def main():
                 mine, listed = [], []
                 for _ in range(runs):
                     mine.append(run_until_idle([args.festmark], genv, "^Festmark [0-9]"))
-                    listed.append(run_to_end([args.festmark, "--list"], env))
+                    listed.append(measure([args.festmark, "--list"], env))
                 a = report("festmark window", mine, "cpu+peak")
                 b = report("festmark --list", listed)
                 print(f"  ratio: {a / b:.2f}")

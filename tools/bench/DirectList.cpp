@@ -29,6 +29,7 @@ struct Row {
     std::uint32_t entry;
     std::int32_t count;
     std::uint8_t kind; // 0 years, 1 months, 2 weeks, 3 days
+    std::uint16_t day; // in its block
 };
 
 constexpr std::string_view kUnits[4][2] = {
@@ -97,8 +98,6 @@ int main(int argc, char **argv)
     const sys_days first = today - days{back}, last = today + days{ahead};
     const int f = Serial(first);
     const int l = Serial(last);
-    const year_month firstMonth{year_month_day{first}.year(), year_month_day{first}.month()};
-    const year_month lastMonth{year_month_day{last}.year(), year_month_day{last}.month()};
 
     // Which distances are round, once for all entries.
     int farthest = 0;
@@ -114,48 +113,9 @@ int main(int argc, char **argv)
     std::vector<Distance> distances;
     for (int d = 1; d <= farthest; ++d) {
         if (d % 7 == 0 && round[static_cast<std::size_t>(d / 7)])
-            distances.push_back({d, {0, d / 7, 2}});
+            distances.push_back({d, {0, d / 7, 2, 0}});
         else if (round[static_cast<std::size_t>(d)])
-            distances.push_back({d, {0, d, 3}});
-    }
-
-    // Rows by day of the window; entries come in file order, so each day's rows are in order.
-    std::vector<std::vector<Row>> rows(static_cast<std::size_t>(l - f + 1));
-    for (std::uint32_t e = 0; e < entries.size(); ++e) {
-        const Entry &entry = entries[e];
-        const auto add = [&](int dayOfRow, Row row) {
-            row.entry = e;
-            std::vector<Row> &onDay = rows[static_cast<std::size_t>(dayOfRow - f)];
-            if (!onDay.empty() && onDay.back().entry == e)
-                onDay.back() = row; // a month count comes after a distance, and goes first
-            else
-                onDay.push_back(row);
-        };
-        const auto nearest = std::max({0, f - entry.serial, entry.serial - l});
-        for (auto d = std::lower_bound(distances.begin(), distances.end(), nearest,
-                                       [](const Distance &a, int b) { return a.days < b; });
-             d != distances.end(); ++d) {
-            if (entry.serial + d->days > l && entry.serial - d->days < f)
-                break;
-            if (entry.serial - d->days >= f && entry.serial - d->days <= l)
-                add(entry.serial - d->days, {0, -d->row.count, d->row.kind});
-            if (entry.serial + d->days >= f && entry.serial + d->days <= l)
-                add(entry.serial + d->days, d->row);
-        }
-        const year_month entryMonth{entry.date.year(), entry.date.month()};
-        for (year_month ym = firstMonth; ym <= lastMonth; ym += months{1}) {
-            const year_month_day candidate = ym / entry.date.day();
-            if (!candidate.ok())
-                continue;
-            const int s = Serial(sys_days{candidate});
-            if (s < f || s > l)
-                continue;
-            const int k = static_cast<int>((ym - entryMonth).count());
-            if (k != 0 && k % 12 == 0)
-                add(s, {0, k / 12, 0});
-            else if (k != 0 && round[static_cast<std::size_t>(std::abs(k))])
-                add(s, {0, k, 1});
-        }
+            distances.push_back({d, {0, d, 3, 0}});
     }
 
     std::string out(1 << 17, '\0');
@@ -173,29 +133,92 @@ int main(int argc, char **argv)
     put(" bis zum ");
     at = WriteDate(at, last);
     *at++ = '\n';
-    for (int s = f; s <= l; ++s) {
-        char date[10];
-        WriteDate(date, sys_days{days{s}});
-        const char todayFlag = s == Serial(today) ? 'H' : '-';
-        for (const Row &row : rows[static_cast<std::size_t>(s - f)]) {
-            const Entry &entry = entries[row.entry];
-            if (static_cast<std::size_t>(at - out.data()) + 64 + entry.name.size() +
-                    entry.suffix.size() >
-                out.size())
-                flush();
-            std::memcpy(at, date, sizeof date);
-            at += sizeof date;
-            *at++ = '\t';
-            *at++ = todayFlag;
-            *at++ = row.kind == 0 ? 'J' : '-';
-            *at++ = '\t';
-            put(entry.name);
-            at = std::to_chars(at, at + 16, row.count).ptr;
-            *at++ = ' ';
-            put(kUnits[row.kind][row.count == 1 ? 0 : 1]);
-            put(entry.suffix);
-            *at++ = '!';
-            *at++ = '\n';
+    // Day by day in blocks: each block's rows are made entry by entry, then put in day order
+    // by one counting pass (stable, so each day keeps the file's order); both arrays are
+    // reused, and memory stays flat however many rows the window holds.
+    constexpr int kBlock = 1024;
+    std::vector<Row> made;
+    std::vector<Row> sorted;
+    std::vector<std::uint32_t> starts(kBlock + 1);
+    for (int bf = f; bf <= l; bf += kBlock) {
+        const int bl = std::min(l, bf + kBlock - 1);
+        made.clear();
+        const auto add = [&made, bf](std::uint32_t e, int dayOfRow, std::int32_t count,
+                                     std::uint8_t kind) {
+            made.push_back({e, count, kind, static_cast<std::uint16_t>(dayOfRow - bf)});
+        };
+        const auto from = [&distances](int nearest) {
+            return std::lower_bound(distances.begin(), distances.end(), nearest,
+                                    [](const Distance &a, int b) { return a.days < b; });
+        };
+        const year_month blockFirst{year_month_day{sys_days{days{bf}}}.year(),
+                                    year_month_day{sys_days{days{bf}}}.month()};
+        const year_month blockLast{year_month_day{sys_days{days{bl}}}.year(),
+                                   year_month_day{sys_days{days{bl}}}.month()};
+        for (std::uint32_t e = 0; e < entries.size(); ++e) {
+            const Entry &entry = entries[e];
+            // Before the entry's day (counting down), then after it.
+            for (auto d = from(std::max(1, entry.serial - bl));
+                 d != distances.end() && d->days <= entry.serial - bf; ++d)
+                add(e, entry.serial - d->days, -d->row.count, d->row.kind);
+            for (auto d = from(std::max(1, bf - entry.serial));
+                 d != distances.end() && d->days <= bl - entry.serial; ++d)
+                add(e, entry.serial + d->days, d->row.count, d->row.kind);
+            const year_month entryMonth{entry.date.year(), entry.date.month()};
+            for (year_month ym = blockFirst; ym <= blockLast; ym += months{1}) {
+                const year_month_day candidate = ym / entry.date.day();
+                if (!candidate.ok())
+                    continue;
+                const int s = Serial(sys_days{candidate});
+                if (s < bf || s > bl)
+                    continue;
+                const int k = static_cast<int>((ym - entryMonth).count());
+                if (k != 0 && k % 12 == 0)
+                    add(e, s, k / 12, 0);
+                else if (k != 0 && round[static_cast<std::size_t>(std::abs(k))])
+                    add(e, s, k, 1);
+            }
+        }
+        std::fill(starts.begin(), starts.end(), 0);
+        for (const Row &row : made)
+            ++starts[row.day + 1u];
+        for (int i = 0; i < kBlock; ++i)
+            starts[static_cast<std::size_t>(i) + 1] += starts[static_cast<std::size_t>(i)];
+        sorted.resize(made.size());
+        for (const Row &row : made)
+            sorted[starts[row.day]++] = row;
+
+        std::size_t next = 0;
+        for (int s = bf; s <= bl; ++s) {
+            char date[10];
+            WriteDate(date, sys_days{days{s}});
+            const char todayFlag = s == Serial(today) ? 'H' : '-';
+            const std::size_t end = starts[static_cast<std::size_t>(s - bf)];
+            for (; next < end; ++next) {
+                const Row &row = sorted[next];
+                // A month count on the same entry and day comes right after a distance and
+                // takes its place.
+                if (next + 1 < end && sorted[next + 1].entry == row.entry)
+                    continue;
+                const Entry &entry = entries[row.entry];
+                if (static_cast<std::size_t>(at - out.data()) + 64 + entry.name.size() +
+                        entry.suffix.size() >
+                    out.size())
+                    flush();
+                std::memcpy(at, date, sizeof date);
+                at += sizeof date;
+                *at++ = '\t';
+                *at++ = todayFlag;
+                *at++ = row.kind == 0 ? 'J' : '-';
+                *at++ = '\t';
+                put(entry.name);
+                at = std::to_chars(at, at + 16, row.count).ptr;
+                *at++ = ' ';
+                put(kUnits[row.kind][row.count == 1 ? 0 : 1]);
+                put(entry.suffix);
+                *at++ = '!';
+                *at++ = '\n';
+            }
         }
     }
     flush();
