@@ -29,7 +29,6 @@ struct CommandLine {
 // Why the arguments make no command, in German, for "festmark: ...".
 struct UsageError {
     std::string text;
-    bool operator==(const UsageError &) const = default;
 };
 
 // Reads the arguments and does nothing else. `rawArguments` are the same arguments as the

@@ -24,7 +24,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from benchlib import BUILD, DAYS_IN_MONTH, measure, write_list  # noqa: E402
 
 
-
 def cpu_of(pid):
     """Seconds on the CPU the live process's threads have used so far (nanosecond counts of
     the scheduler, not the 10 ms ticks of /proc/PID/stat)."""
@@ -47,7 +46,7 @@ def peak_of(pid):
 
 
 def run_until_idle(command, env, title):
-    """CPU seconds and peak MB of a window program from its start until its window stands
+    """CPU seconds and peak MB (in measure()'s shape) of a window program from its start until its window stands
     and it has been idle for 0.3 s (read then, so that neither program's way out counts);
     then it is sent SIGTERM."""
     process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
