@@ -331,9 +331,13 @@ TEST_F(ListModeTest, WriteErrorsEndWithAMessageAndStatusOne)
 #ifdef _WIN32
     GTEST_SKIP() << "needs sh and /dev/full";
 #endif
-    QByteArray many; // more rows than a pipe holds
-    for (int i = 1; i <= 28; ++i)
-        many += QByteArray::number(i).rightJustified(2, '0') + ".03.1976 Eintrag # alt\n";
+    // Rows of about 2 MB: more than any pipe holds (64 KiB, or 1 MiB at most unless raised),
+    // so the writer meets the closed pipe whenever the reader goes.
+    QByteArray many;
+    for (int i = 0; i < 1000; ++i)
+        many += QByteArray::number(i % 28 + 1).rightJustified(2, '0') + '.' +
+                QByteArray::number(i / 28 % 12 + 1).rightJustified(2, '0') + '.' +
+                QByteArray::number(1976 + i / 336) + " Eintrag # alt\n";
     const QString file = Write("f.txt", many);
     const QStringList arguments{"--list",     "--file",  file,   "--date",
                                 "14.03.2026", "--ahead", "13149"};
