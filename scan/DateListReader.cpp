@@ -68,8 +68,15 @@ qsizetype DateListReader::LineEnd(QByteArrayView text)
 
 QByteArrayView DateListReader::TakeLines(QByteArrayView text, bool atEnd)
 {
-    // LF, CR LF, and a lone CR (old Mac files) each end a line.
-    for (qsizetype end = LineEnd(text); end >= 0; end = LineEnd(text)) {
+    // LF, CR LF, and a lone CR (old Mac files) each end a line. The next LF is looked for
+    // again only once it is passed: a file of lone CRs is not searched to its end every line.
+    qsizetype newline = text.indexOf('\n');
+    for (;;) {
+        const qsizetype carriageReturn =
+            text.first(newline < 0 ? text.size() : newline).indexOf('\r');
+        const qsizetype end = carriageReturn >= 0 ? carriageReturn : newline;
+        if (end < 0)
+            break;
         qsizetype next = end + 1;
         if (text[end] == '\r') {
             if (next == text.size() && !atEnd)
@@ -79,6 +86,11 @@ QByteArrayView DateListReader::TakeLines(QByteArrayView text, bool atEnd)
         }
         TakeLine(text.first(end));
         text = text.sliced(next);
+        if (newline >= 0) {
+            newline -= next;
+            if (newline < 0)
+                newline = text.indexOf('\n');
+        }
     }
     return text;
 }

@@ -8,6 +8,8 @@
   big    CPU and peak memory of the list mode and the window reading 500 MB of blank lines
          and 500 MB of entries, against each other and the file's size (not run unless
          asked for).
+  ends   CPU of the list mode reading 100 MB of entries with LF, CR LF and lone CR line
+         ends, against LF (not run unless asked for).
 Prints medians and ratios. Usage: tools/bench-start.py [--runs R] [--festmark PATH] [what...]
 Needs Xvfb, openbox and xdotool (tools/install-deps.sh); build first (tools/build.sh)."""
 import argparse
@@ -94,28 +96,32 @@ class Desktop:
             process.wait()
 
 
-def write_big_files(work):
-    """500 MB of blank lines, and 500 MB of entries in lines of about 33 bytes."""
-    blank = os.path.join(work, "blank.txt")
-    with open(blank, "wb") as out:
-        for _ in range(500):
-            out.write(b"\n" * (1 << 20))
-    entries = os.path.join(work, "entries.txt")
+def write_entries(path, megabytes, end=b"\n"):
+    """Entries in lines of about 33 bytes up to the given size, each ended by end."""
     rng = random.Random(1)
-    with open(entries, "wb") as out:
+    with open(path, "wb") as out:
         size, number, lines = 0, 0, []
-        while size < 500 << 20:
+        while size < megabytes << 20:
             number += 1
             y, m = 1900 + rng.randrange(126), 1 + rng.randrange(12)
             line = f"{1 + rng.randrange(DAYS_IN_MONTH[m - 1]):02d}.{m:02d}.{y:04d} Person {number} " \
-                   "wird # alt\n".encode()
+                   "wird # alt".encode() + end
             lines.append(line)
             size += len(line)
             if len(lines) == 100000:
                 out.write(b"".join(lines))
                 lines = []
         out.write(b"".join(lines))
-    return blank, entries
+    return path
+
+
+def write_big_files(work):
+    """500 MB of blank lines, and 500 MB of entries."""
+    blank = os.path.join(work, "blank.txt")
+    with open(blank, "wb") as out:
+        for _ in range(500):
+            out.write(b"\n" * (1 << 20))
+    return blank, write_entries(os.path.join(work, "entries.txt"), 500)
 
 
 def main():
@@ -123,7 +129,7 @@ def main():
     parser.add_argument("--runs", type=int, default=10)
     parser.add_argument("--festmark", default=os.path.join(BUILD, "app", "festmark"))
     parser.add_argument("what", nargs="*", default=["list", "window", "scan"],
-                        choices=["list", "window", "scan", "big"])
+                        choices=["list", "window", "scan", "big", "ends"])
     args = parser.parse_args()
     bench = os.path.join(BUILD, "tools", "bench")
 
@@ -172,6 +178,19 @@ def main():
                 b = report("festmark window", shown, "cpu+peak")
                 print(f"  ratio list / window: {a / b:.2f}; peaks against the file: "
                       f"{max(s[2] for s in listed) / size:.2f}, {max(s[2] for s in shown) / size:.2f}")
+
+    if "ends" in args.what:
+        runs = max(1, args.runs // 2)
+        print(f"100 MB of entries by their line ends, list mode ({runs} runs each):")
+        baseline = None
+        for name, end in (("LF", b"\n"), ("CR LF", b"\r\n"), ("CR", b"\r")):
+            path = write_entries(os.path.join(work, "ends.txt"), 100, end)
+            samples = [measure([args.festmark, "--list", "--file", path, "--back", "0",
+                                "--ahead", "0"], env) for _ in range(runs)]
+            cpu = report(f"{name} line ends", samples)
+            baseline = baseline or cpu
+            print(f"  ratio against LF: {cpu / baseline:.2f}")
+            os.remove(path)
 
     if "window" in args.what or "scan" in args.what:
         with Desktop() as desktop:
