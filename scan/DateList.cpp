@@ -55,27 +55,34 @@ void DateList::Add(int day, int month, int year, std::string_view nameText,
     const sys_days serial{std::chrono::year{year} /
                           std::chrono::month(static_cast<unsigned>(month)) /
                           std::chrono::day(static_cast<unsigned>(day))};
-    Append({0, 0, static_cast<std::int32_t>(serial.time_since_epoch().count()),
+    Append({0, 0, 0, static_cast<std::int32_t>(serial.time_since_epoch().count()),
             static_cast<std::int16_t>(year), static_cast<std::uint8_t>(month),
             static_cast<std::uint8_t>(day)},
            nameText, suffixText);
 }
 
+void DateList::AddYearless(int day, int month, std::string_view nameText,
+                           std::string_view suffixText)
+{
+    Add(day, month, kYearlessYear, nameText, suffixText);
+    m_entries.back().yearless = 1;
+}
+
 void DateList::Append(Packed entry, std::string_view nameText, std::string_view suffixText)
 {
     entry.textBegin = static_cast<std::uint32_t>(m_texts.size());
-    entry.nameLength = static_cast<std::uint32_t>(nameText.size());
+    entry.nameLength = static_cast<std::uint32_t>(nameText.size()) & 0x7FFFFFFFU;
     m_texts.append(nameText).append(suffixText);
     m_entries.push_back(entry);
 }
 
-void DateList::AddBadLine(int lineNumber, std::string_view text)
+void DateList::AddBadLine(int lineNumber, std::string_view text, std::string_view reason)
 {
     ++m_badLineCount;
     if (m_badLines.size() >= kBadLinesKept)
         return;
     const std::size_t kept = Utf8Offset(text, kBadLineTextKept);
-    m_badLines.push_back({lineNumber, std::string(text.substr(0, kept))});
+    m_badLines.push_back({lineNumber, std::string(text.substr(0, kept)), std::string(reason)});
 }
 
 DateList DateList::Printable() const

@@ -15,7 +15,8 @@
 
 struct BadLine {
     int lineNumber = 0;
-    std::string text; // UTF-8, as decoded; at most kBadLineTextKept characters
+    std::string text;   // UTF-8, as decoded; at most kBadLineTextKept characters
+    std::string reason; // why it is no entry, in German; empty where the text says it
 };
 
 class DateList {
@@ -30,6 +31,10 @@ public:
     int SerialDay(std::size_t entry) const noexcept { return m_entries[entry].serial; }
     std::string_view NameText(std::size_t entry) const noexcept;
     std::string_view SuffixText(std::size_t entry) const noexcept;
+    // A day that comes back every year without a count (a birthday without its year); its
+    // date carries the leap year kYearlessYear.
+    bool IsYearless(std::size_t entry) const noexcept { return m_entries[entry].yearless; }
+    static constexpr int kYearlessYear = 2000;
 
     // Lines that are no entry
     std::size_t BadLineCount() const noexcept { return m_badLineCount; }
@@ -41,7 +46,8 @@ public:
 
     // Building. The date must exist (see IsExistingDate).
     void Add(int day, int month, int year, std::string_view nameText, std::string_view suffixText);
-    void AddBadLine(int lineNumber, std::string_view text);
+    void AddYearless(int day, int month, std::string_view nameText, std::string_view suffixText);
+    void AddBadLine(int lineNumber, std::string_view text, std::string_view reason = {});
     // Whether the texts are fit for a terminal as they are, and the same list with its texts
     // made fit (see AppendPrintable).
     bool IsPrintable() const noexcept;
@@ -49,9 +55,10 @@ public:
 
 private:
     struct Packed {
-        std::uint32_t textBegin;  // in m_texts
-        std::uint32_t nameLength; // the suffix runs to the next entry's text
-        std::int32_t serial;      // days since 01.01.1970
+        std::uint32_t textBegin;       // in m_texts
+        std::uint32_t nameLength : 31; // the suffix runs to the next entry's text
+        std::uint32_t yearless : 1;
+        std::int32_t serial; // days since 01.01.1970
         std::int16_t year;
         std::uint8_t month; // 1..12
         std::uint8_t day;

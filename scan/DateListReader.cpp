@@ -124,7 +124,7 @@ void DateListReader::TakeLine(QByteArrayView raw)
 void DateListReader::ReportLeadingBlankLines()
 {
     for (int line = 1; line <= m_leadingBlankLines; ++line)
-        m_list.AddBadLine(line, "");
+        m_list.AddBadLine(line, "", "leere Zeile");
     m_leadingBlankLines = 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include "Calendar.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr bool IsScanSpace(char c) noexcept
@@ -94,14 +96,39 @@ bool IsExistingDate(int day, int month, int year) noexcept
     return day >= 1 && day <= DaysInMonth(year, month); // 0 days outside 1..12
 }
 
+namespace {
+
+// Why a line is no entry, in German, or null for an entry (its date and where it ends given).
+const char *EntryDateProblem(std::string_view line, int &day, int &month, int &year,
+                             std::size_t &dateEnd) noexcept
+{
+    if (!ParseEntryDate(line, day, month, year, &dateEnd)) {
+        const bool blank = std::all_of(line.begin(), line.end(), IsScanSpace);
+        return blank ? "leere Zeile" : "kein gültiges Datum";
+    }
+    // The scan takes "76" or "-001" for a year; a date list means four digits of our era.
+    std::size_t digits = 0;
+    while (digits < dateEnd && IsDigit(line[dateEnd - 1 - digits]))
+        ++digits;
+    if (digits != 4)
+        return "Jahr vierstellig angeben";
+    if (year == 0)
+        return "kein Jahr 0";
+    if (!IsExistingDate(day, month, year))
+        return "kein gültiges Datum";
+    return nullptr;
+}
+
+} // namespace
+
 void AddEntryLine(DateList &list, std::string_view line, int lineNumber)
 {
     int day = 0;
     int month = 0;
     int year = 0;
     std::size_t dateEnd = 0;
-    if (!ParseEntryDate(line, day, month, year, &dateEnd) || !IsExistingDate(day, month, year)) {
-        list.AddBadLine(lineNumber, line);
+    if (const char *problem = EntryDateProblem(line, day, month, year, dateEnd)) {
+        list.AddBadLine(lineNumber, line, problem);
         return;
     }
     std::string_view name;

@@ -11,6 +11,7 @@
 bool ParseEntryDate(std::string_view line, int &day, int &month, int &year,
                     std::size_t *dateEnd = nullptr) noexcept;
 bool IsExistingDate(int day, int month, int year) noexcept;
-// The line as an entry of the list, or as a bad line when it has no existing date. The texts
+// The line as an entry of the list, or as a bad line with its reason when it has no existing
+// date with a four-digit year from 0001 on. The texts
 // follow the date as it is written and one separator character, and split at the first '#'.
 void AddEntryLine(DateList &list, std::string_view line, int lineNumber);

@@ -165,6 +165,8 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
     int maxDays = 0;
     int maxMonths = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list.IsYearless(i))
+            continue; // no distance to count
         const int serial = list.SerialDay(i);
         maxDays = std::max({maxDays, std::abs(first - serial), std::abs(last - serial)});
         const int month = MonthIndex(list.Day(i).date);
@@ -179,6 +181,8 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
         const int blockLast = std::min(last, blockFirst + kBlockDays - 1);
         const int blockFirstMonth = MonthIndex(sys_days{days{blockFirst}});
         const int blockLastMonth = MonthIndex(sys_days{days{blockLast}});
+        const year blockFirstYear = year_month_day{sys_days{days{blockFirst}}}.year();
+        const year blockLastYear = year_month_day{sys_days{days{blockLast}}}.year();
         for (std::vector<ScanHit> &onDay : rows)
             onDay.clear();
         for (std::size_t i = 0; i < list.size(); ++i) {
@@ -194,6 +198,14 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
                 else
                     onDay.push_back({day, index, jubilee, day == today});
             };
+            if (list.IsYearless(i)) { // its day in every year of the block, with no count
+                const year_month_day date = list.Day(i).date;
+                for (year y = blockFirstYear; y <= blockLastYear; ++y) {
+                    if (const year_month_day onYear{y, date.month(), date.day()}; onYear.ok())
+                        add(Serial(sys_days{onYear}), {1, JubileeKind::Year});
+                }
+                continue;
+            }
             // Weeks and days: round distances both ways from the entry's date.
             const int serial = list.SerialDay(i);
             ForSteps(steps.days, blockFirst - serial, blockLast - serial,
@@ -239,6 +251,10 @@ RowLook LookOf(const ScanHit &hit)
 
 void AppendRowMessage(std::string &message, const DateList &list, const ScanHit &hit)
 {
+    if (list.IsYearless(hit.entry)) { // "Anna hat Geburtstag!"
+        message.append(list.NameText(hit.entry)).append(list.SuffixText(hit.entry)).append("!");
+        return;
+    }
     AppendJubileeMessage(message, list.NameText(hit.entry), hit.jubilee,
                          list.SuffixText(hit.entry));
 }
@@ -260,10 +276,25 @@ std::string OpenFailureMessage(const std::string &path, OpenError error)
     return message;
 }
 
+namespace {
+
+// "Zeile 3 (kein gültiges Datum): Text", the text cut to a number of characters if given.
+std::string BadLineText(const BadLine &badLine, std::size_t characters = 0)
+{
+    std::string text = "Zeile " + std::to_string(badLine.lineNumber);
+    if (!badLine.reason.empty())
+        text.append(" (").append(badLine.reason).append(")");
+    if (!badLine.text.empty())
+        text.append(": ").append(characters > 0 ? Utf8Prefix(badLine.text, characters)
+                                                : badLine.text);
+    return text;
+}
+
+} // namespace
+
 std::string BadLineReport(const std::string &path, const BadLine &badLine)
 {
-    return "Fehler in Datei " + path + ", Zeile " + std::to_string(badLine.lineNumber) + ": " +
-           badLine.text;
+    return "Fehler in Datei " + path + ", " + BadLineText(badLine);
 }
 
 std::string BadLinesMessage(const std::string &path, const DateList &list)
@@ -271,10 +302,8 @@ std::string BadLinesMessage(const std::string &path, const DateList &list)
     std::string message = "Fehler in Datei " + path + ":";
     const std::vector<BadLine> &badLines = list.BadLines();
     const std::size_t shown = std::min(badLines.size(), kBadLinesShown);
-    for (std::size_t i = 0; i < shown; ++i) {
-        message += "\nZeile " + std::to_string(badLines[i].lineNumber) + ": " +
-                   Utf8Prefix(badLines[i].text, kBadLineTextShown);
-    }
+    for (std::size_t i = 0; i < shown; ++i)
+        message.append("\n").append(BadLineText(badLines[i], kBadLineTextShown));
     if (const std::size_t more = list.BadLineCount() - shown; more > 0)
         message.append("\n").append(MoreBadLinesText(more));
     return message;

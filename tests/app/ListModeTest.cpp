@@ -136,7 +136,7 @@ TEST_F(ListModeTest, UsesTheStoredSettingsAndWritesNothing)
                                        "15.03.2026\t-J\tJörg wird 26 Jahre alt!\n"));
     EXPECT_EQ(r.err, QString::fromUtf8("festmark: Fehler in Datei ") +
                          QDir::toNativeSeparators(file) +
-                         QString::fromUtf8(", Zeile 1: öä.01.2000 x\n"));
+                         QString::fromUtf8(", Zeile 1 (kein gültiges Datum): öä.01.2000 x\n"));
     QFile stored(Path("config/Orvanta/Festmark.conf"));
     ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
     EXPECT_EQ(stored.readAll(), ini);
@@ -164,12 +164,15 @@ TEST_F(ListModeTest, WithoutSettingsReadsTheListBesideTheProgram)
 
 TEST_F(ListModeTest, BadLinesAreReportedOncePerScanAndTheRestIsListed)
 {
-    const QString file = Write("f.txt", "14.03.1976 Anna wird # alt\n\n31.02.2000 X\n");
+    const QString file = Write("f.txt", "14.03.1976 Anna wird # alt\n\n31.02.2000 X\n15.3.76 Y\n");
     const Result r = Run({"--file", file, "--date", "14.03.2026"});
     EXPECT_EQ(r.exitCode, 0);
     const QString path = QDir::toNativeSeparators(file);
-    EXPECT_EQ(r.err, "festmark: Fehler in Datei " + path + ", Zeile 2: \n" +
-                         "festmark: Fehler in Datei " + path + ", Zeile 3: 31.02.2000 X\n");
+    EXPECT_EQ(r.err, "festmark: Fehler in Datei " + path + ", Zeile 2 (leere Zeile)\n" +
+                         "festmark: Fehler in Datei " + path +
+                         ", Zeile 3 (kein gültiges Datum): 31.02.2000 X\n" +
+                         "festmark: Fehler in Datei " + path +
+                         ", Zeile 4 (Jahr vierstellig angeben): 15.3.76 Y\n");
     EXPECT_EQ(r.out, kCaption14March + "14.03.2026\tHJ\tAnna wird 50 Jahre alt!\n");
 }
 
@@ -494,7 +497,7 @@ TEST_F(ListModeTest, ManyBadLinesAreReportedUpToAThousandThenCounted)
     EXPECT_EQ(r.exitCode, 0);
     const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1001);
-    EXPECT_TRUE(lines[999].endsWith(", Zeile 1000: "));
+    EXPECT_TRUE(lines[999].endsWith(", Zeile 1000 (leere Zeile)"));
     EXPECT_TRUE(lines[1000].endsWith(": ... und 500 weitere fehlerhafte Zeilen."))
         << lines[1000].toStdString();
     EXPECT_TRUE(r.out.endsWith("\tHJ\tAnna wird 50 Jahre alt!\n"));
@@ -523,7 +526,8 @@ TEST_F(SlowListModeTest, HugeFileAndHugeLine)
         {"--file", Write("gross.txt", big), "--date", "15.03.2026", "--back", "0", "--ahead", "0"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QString::fromUtf8("Jubiläen vom 15.03.2026 bis zum 15.03.2026\n"));
-    EXPECT_TRUE(r.err.endsWith(", Zeile " + QString::number(big.count('\n')) + ": kaputt\n"));
+    EXPECT_TRUE(r.err.endsWith(", Zeile " + QString::number(big.count('\n')) +
+                               " (kein gültiges Datum): kaputt\n"));
 
     const QByteArray name(1024 * 1024, 'x');
     const Result longLine = Run({"--file", Write("lang.txt", "14.03.1976 " + name + "#!"), "--date",

@@ -58,6 +58,42 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"Blanks", "   ", false, 0, 0, 0}),
     [](const auto &info) { return info.param.name; });
 
+struct ReasonCase {
+    const char *name;
+    const char *line;
+    const char *reason; // empty: an entry
+};
+
+class BadLineReasonTest : public testing::TestWithParam<ReasonCase> {};
+
+TEST_P(BadLineReasonTest, SaysWhyALineIsNoEntry)
+{
+    const ReasonCase &c = GetParam();
+    const DateList list = ParseDateList(std::string("14.03.1976 A\n") + c.line + "\n", 0);
+    if (*c.reason == '\0') {
+        EXPECT_EQ(list.size(), 2u);
+        EXPECT_EQ(list.BadLineCount(), 0u);
+        return;
+    }
+    ASSERT_EQ(list.BadLines().size(), 1u);
+    EXPECT_EQ(list.BadLines()[0].lineNumber, 2);
+    EXPECT_EQ(list.BadLines()[0].text, c.line);
+    EXPECT_EQ(list.BadLines()[0].reason, c.reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadLineReasonTest,
+    testing::Values(ReasonCase{"Blank", " \t", "leere Zeile"},
+                    ReasonCase{"Text", "Anna wird # alt", "kein gültiges Datum"},
+                    ReasonCase{"NoSuchDay", "31.02.2000 X", "kein gültiges Datum"},
+                    ReasonCase{"TwoDigitYear", "15.3.76 Anna", "Jahr vierstellig angeben"},
+                    ReasonCase{"NegativeYear", "14.03.-001 Anna", "Jahr vierstellig angeben"},
+                    ReasonCase{"SignedYear", "14.03.+976 Anna", "Jahr vierstellig angeben"},
+                    ReasonCase{"YearZero", "14.03.0000 Anna", "kein Jahr 0"},
+                    ReasonCase{"YearOne", "14.03.0001 Anna", ""},
+                    ReasonCase{"ShortDayAndMonth", "1.3.1976 Anna", ""}),
+    [](const auto &info) { return info.param.name; });
+
 struct ExistingCase {
     const char *name;
     int day, month, year;

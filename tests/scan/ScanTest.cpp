@@ -190,10 +190,12 @@ TEST(ScanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
     }
 }
 
-TEST(BadLineReportTest, OneLineNamesFileLineAndText)
+TEST(BadLineReportTest, OneLineNamesFileLineReasonAndText)
 {
-    EXPECT_EQ(BadLineReport("/home/a/Festmark.txt", {3, "kein Datum"}),
-              "Fehler in Datei /home/a/Festmark.txt, Zeile 3: kein Datum");
+    EXPECT_EQ(BadLineReport("/home/a/Festmark.txt", {3, "kein Datum", "kein gültiges Datum"}),
+              "Fehler in Datei /home/a/Festmark.txt, Zeile 3 (kein gültiges Datum): kein Datum");
+    EXPECT_EQ(BadLineReport("F.txt", {5, "", "leere Zeile"}),
+              "Fehler in Datei F.txt, Zeile 5 (leere Zeile)");
     EXPECT_EQ(OpenFailureMessage("/x y/Jubiläen.txt", OpenError::NoPermission),
               "Fehler beim Öffnen von /x y/Jubiläen.txt: keine Berechtigung zum Lesen");
 }
@@ -202,7 +204,7 @@ DateList WithBadLines(const std::vector<BadLine> &bad)
 {
     DateList list;
     for (const BadLine &line : bad)
-        list.AddBadLine(line.lineNumber, line.text);
+        list.AddBadLine(line.lineNumber, line.text, line.reason);
     return list;
 }
 
@@ -210,7 +212,7 @@ TEST(BadLineReportTest, MessageListsTheFirstTenAndCountsTheRest)
 {
     std::vector<BadLine> bad;
     for (int i = 1; i <= 15; ++i)
-        bad.push_back({i * 2, "Zeile" + std::to_string(i)});
+        bad.push_back({i * 2, "Zeile" + std::to_string(i), {}});
     const std::string message = BadLinesMessage("F.txt", WithBadLines(bad));
     EXPECT_EQ(message.rfind("Fehler in Datei F.txt:", 0), 0u);
     EXPECT_NE(message.find("\nZeile 2: Zeile1"), std::string::npos);
@@ -229,7 +231,7 @@ TEST(BadLineReportTest, MessageListsTheFirstTenAndCountsTheRest)
 TEST(BadLineReportTest, MessageShortensHugeLinesWithoutSplittingCharacters)
 {
     const std::string text = std::string(79, 'x') + "äöü";
-    const std::string message = BadLinesMessage("F", WithBadLines({{1, text}}));
+    const std::string message = BadLinesMessage("F", WithBadLines({{1, text, {}}}));
     EXPECT_EQ(message, "Fehler in Datei F:\nZeile 1: " + std::string(79, 'x') + "ä…");
 }
 

@@ -212,7 +212,8 @@ TEST_F(FestelFormTest, BadLinesGiveOneBoxPerScanAndTheRestIsScanned)
     form.RunScan();
     ASSERT_EQ(m_boxes.texts.size(), 1);
     EXPECT_TRUE(m_boxes.texts[0].startsWith("Fehler in Datei"));
-    EXPECT_TRUE(m_boxes.texts[0].contains("Zeile 2: \nZeile 3: kein Datum"));
+    EXPECT_TRUE(m_boxes.texts[0].contains(
+        "Zeile 2 (leere Zeile)\nZeile 3 (kein gültiges Datum): kein Datum"));
     EXPECT_EQ(Rows().size(), 1);
     form.RunScan();
     EXPECT_EQ(m_boxes.texts.size(), 2);
