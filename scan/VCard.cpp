@@ -20,6 +20,7 @@ bool StartsWithNoCase(QByteArrayView text, QByteArrayView prefix)
 
 // A content line's parts: [group.]NAME[;PARAM[=VALUE]...]:VALUE
 struct ContentLine {
+    QByteArray group;             // upper case ("ITEM1" of Apple's "item1.X-ABDATE"), or empty
     QByteArray name;              // upper case, without its group
     QList<QByteArray> parameters; // upper case, as written ("CHARSET=UTF-8", "QUOTED-PRINTABLE")
     QByteArray value;
@@ -37,6 +38,14 @@ struct ContentLine {
     {
         return std::any_of(parameters.begin(), parameters.end(),
                            [bare](const QByteArray &p) { return p == bare; });
+    }
+    // vCard 4.0's PREF=1, 3.0's TYPE=PREF and 2.1's bare PREF
+    bool Preferred() const
+    {
+        return Parameter("PREF") == "1" || Has("PREF") ||
+               std::any_of(parameters.begin(), parameters.end(), [](const QByteArray &p) {
+                   return p.startsWith("TYPE=") && p.mid(5).split(',').contains("PREF");
+               });
     }
 };
 
@@ -70,8 +79,10 @@ std::optional<ContentLine> Split(const QByteArray &line)
     }
     head.append(part);
     content.name = head.takeFirst().toUpper();
-    if (const qsizetype dot = content.name.lastIndexOf('.'); dot >= 0)
+    if (const qsizetype dot = content.name.lastIndexOf('.'); dot >= 0) {
+        content.group = content.name.first(dot);
         content.name = content.name.mid(dot + 1);
+    }
     for (QByteArray &parameter : head) {
         parameter = parameter.toUpper();
         parameter.replace('"', "");
@@ -151,30 +162,42 @@ struct CardDate {
     bool hasYear = false;
 };
 
-// 1976-03-14, 19760314, either with a time after "T"; --0314 and --03-14 have no year.
-std::optional<CardDate> ParseCardDate(std::string value)
+bool AllDigits(std::string_view text)
 {
-    value = Trimmed(value.substr(0, value.find('T')));
-    std::string digits;
-    for (const char c : value) {
-        if (c != '-')
-            digits += c;
-        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '-')
-            return std::nullopt;
-    }
-    CardDate date;
-    if (value.rfind("--", 0) == 0 && digits.size() == 4) {
-        date.month = std::stoi(digits.substr(0, 2));
-        date.day = std::stoi(digits.substr(2, 2));
-        return date;
-    }
-    if (digits.size() != 8)
+    return !text.empty() && std::all_of(text.begin(), text.end(),
+                                        [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+// 1976-03-14 and 19760314, either with a time after "T"; --03-14 and --0314 have no year.
+std::optional<CardDate> ParseCardDate(const std::string &value)
+{
+    std::string date = Trimmed(value.substr(0, value.find('T')));
+    const bool yearless = date.rfind("--", 0) == 0;
+    if (yearless)
+        date.erase(0, 2);
+    else if (date.size() == 10 && date[4] == '-' && date[7] == '-')
+        date.erase(4, 1).erase(6, 1);
+    if (yearless && date.size() == 5 && date[2] == '-')
+        date.erase(2, 1);
+    if (!AllDigits(date) || date.size() != (yearless ? 4U : 8U))
         return std::nullopt;
-    date.year = std::stoi(digits.substr(0, 4));
-    date.month = std::stoi(digits.substr(4, 2));
-    date.day = std::stoi(digits.substr(6, 2));
-    date.hasYear = true;
-    return date;
+    const auto number = [&date](std::size_t at, std::size_t length) {
+        return std::stoi(date.substr(at, length));
+    };
+    CardDate parsed;
+    parsed.hasYear = !yearless;
+    const std::size_t monthAt = yearless ? 0 : 4;
+    parsed.year = yearless ? DateList::kYearlessYear : number(0, 4);
+    parsed.month = number(monthAt, 2);
+    parsed.day = number(monthAt + 2, 2);
+    return parsed;
+}
+
+// Apple's own labels are written "_$!<Anniversary>!$_"; a user's label as typed.
+bool IsAppleLabel(std::string_view label)
+{
+    return label.size() > 8 && label.substr(0, 4) == "_$!<" &&
+           label.substr(label.size() - 4) == ">!$_";
 }
 
 } // namespace
@@ -192,15 +215,20 @@ VCardReader::VCardReader(DateList &list)
 void VCardReader::Line(QByteArrayView raw, int lineNumber)
 {
     // A line that starts with a blank continues the one before (folding); so does the line
-    // after a quoted-printable line that ends in "=" (version 2.1's soft line break).
+    // after a quoted-printable line that ends in "=" (version 2.1's soft line break). Only the
+    // parameters before the value's colon say quoted-printable, and they are short: a long
+    // value is not searched again at every break.
     if (!m_logical.isEmpty() && !raw.empty() && (raw.front() == ' ' || raw.front() == '\t')) {
         m_logical.append(raw.sliced(1).data(), raw.size() - 1);
         return;
     }
-    if (m_logical.endsWith('=') && m_logical.toUpper().contains("QUOTED-PRINTABLE")) {
-        m_logical.chop(1);
-        m_logical.append(raw.data(), raw.size());
-        return;
+    if (m_logical.endsWith('=')) {
+        const qsizetype colon = m_logical.indexOf(':');
+        if (colon >= 0 && m_logical.first(colon).toUpper().contains("QUOTED-PRINTABLE")) {
+            m_logical.chop(1);
+            m_logical.append(raw.data(), raw.size());
+            return;
+        }
     }
     if (!m_logical.isEmpty())
         Property(m_logical);
@@ -218,6 +246,17 @@ void VCardReader::Finish()
     m_inCard = false;
 }
 
+VCardReader::Labelled &VCardReader::LabelledOfGroup(const QByteArray &group)
+{
+    // The date and its label are two lines of one group, in either order.
+    const auto found =
+        std::find_if(m_card.labelled.begin(), m_card.labelled.end(),
+                     [&group](const Labelled &l) { return !group.isEmpty() && l.group == group; });
+    if (found != m_card.labelled.end())
+        return *found;
+    return m_card.labelled.emplace_back(Labelled{group, {}, {}});
+}
+
 void VCardReader::Property(const QByteArray &line)
 {
     if (line.trimmed().isEmpty())
@@ -225,11 +264,12 @@ void VCardReader::Property(const QByteArray &line)
     const std::optional<ContentLine> content = Split(line);
     if (!content) {
         if (!m_inCard) // text outside the cards: garbage, or no address book at all
-            m_list.AddBadLine(m_logicalLine, Text(ContentLine{{}, {}, line}));
+            m_list.AddBadLine(m_logicalLine, Text(ContentLine{{}, {}, {}, line}));
         return;
     }
+    const QByteArray &name = content->name;
     const QByteArray value = content->value.trimmed().toUpper();
-    if (content->name == "BEGIN" && value == "VCARD") {
+    if (name == "BEGIN" && value == "VCARD") {
         if (m_inCard)
             m_list.AddBadLine(m_card.beginLine, "Karte ohne END:VCARD");
         m_inCard = true;
@@ -241,30 +281,60 @@ void VCardReader::Property(const QByteArray &line)
         m_list.AddBadLine(m_logicalLine, Text(*content));
         return;
     }
-    if (content->name == "END" && value == "VCARD") {
+    if (name == "END" && value == "VCARD") {
         EndCard();
         m_inCard = false;
         return;
     }
-    // Apple marks a birthday without a year by a made-up year in X-APPLE-OMIT-YEAR.
+    // Apple marks a date without a year by a made-up year in X-APPLE-OMIT-YEAR.
     const QByteArray omitYear = content->Parameter("X-APPLE-OMIT-YEAR");
-    const bool omits = !omitYear.isEmpty() && content->value.startsWith(omitYear);
-    if (content->name == "FN")
-        m_card.formattedName = Text(*content);
-    else if (content->name == "N")
-        m_card.structuredName = Text(*content);
-    else if (content->name == "BDAY") {
-        m_card.birthday = Text(*content);
-        m_card.birthdayOmitsYear = omits;
-    } else if (content->name == "ANNIVERSARY" || content->name == "X-ANNIVERSARY" ||
-               content->name == "X-EVOLUTION-ANNIVERSARY") {
-        m_card.anniversary = Text(*content);
-        m_card.anniversaryOmitsYear = omits;
+    const Date date{Text(*content), !omitYear.isEmpty() && content->value.startsWith(omitYear),
+                    content->Preferred()};
+    // A later alternative (vCard 4.0's ALTID) replaces the first only when it is preferred.
+    const auto keep = [](std::optional<Date> &kept, const Date &candidate) {
+        if (!kept || (candidate.preferred && !kept->preferred))
+            kept = candidate;
+    };
+    if (name == "FN")
+        m_card.formattedName = date.value;
+    else if (name == "N")
+        m_card.structuredName = date.value;
+    else if (name == "ORG")
+        m_card.organization = date.value;
+    else if ((name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND") && value == "GROUP")
+        m_card.isGroup = true;
+    else if (name == "BDAY")
+        keep(m_card.birthday, date);
+    else if (name == "ANNIVERSARY" || name == "X-ANNIVERSARY" ||
+             name == "X-EVOLUTION-ANNIVERSARY" || name == "X-MS-ANNIVERSARY" ||
+             name == "X-KADDRESSBOOK-X-ANNIVERSARY")
+        keep(m_card.anniversary, date);
+    else if (name == "X-ABDATE")
+        LabelledOfGroup(content->group).date = date;
+    else if (name == "X-ABLABEL" && !content->group.isEmpty())
+        LabelledOfGroup(content->group).label = Trimmed(Unescaped(date.value, false).front());
+    else if (name == "X-ANDROID-CUSTOM") {
+        // vnd.android.cursor.item/contact_event;DATE;TYPE;LABEL;... with the type 1 for a
+        // wedding day, 3 for a birthday, 0 for a label of the user's own and 2 for another day.
+        const std::vector<std::string> parts = Unescaped(date.value, true);
+        if (parts.size() < 3 || Trimmed(parts[0]) != "vnd.android.cursor.item/contact_event")
+            return;
+        const Date event{parts[1], false, false};
+        const std::string type = Trimmed(parts[2]);
+        if (type == "3")
+            keep(m_card.birthday, event);
+        else if (type == "1")
+            keep(m_card.anniversary, event);
+        else
+            m_card.labelled.push_back(
+                {{}, event, parts.size() > 3 && type == "0" ? Trimmed(parts[3]) : ""});
     }
 }
 
 void VCardReader::EndCard()
 {
+    if (m_card.isGroup)
+        return; // a group of contacts has no days of its own
     std::string name = Trimmed(Unescaped(m_card.formattedName, false).front());
     if (name.empty() && !m_card.structuredName.empty()) {
         const std::vector<std::string> parts = Unescaped(m_card.structuredName, true);
@@ -272,32 +342,55 @@ void VCardReader::EndCard()
         const std::string given = parts.size() > 1 ? Trimmed(parts[1]) : std::string();
         name = Trimmed(given + " " + family);
     }
+    if (name.empty()) // a firm's card: its organisation, without the departments after ";"
+        name = Trimmed(Unescaped(m_card.organization, true).front());
+
+    // Apple's anniversary label makes a labelled date the wedding day.
+    for (const Labelled &labelled : m_card.labelled) {
+        if (labelled.label == "_$!<Anniversary>!$_" && !labelled.date.value.empty() &&
+            !m_card.anniversary)
+            m_card.anniversary = labelled.date;
+    }
+    const bool hasDates = m_card.birthday || m_card.anniversary ||
+                          std::any_of(m_card.labelled.begin(), m_card.labelled.end(),
+                                      [](const Labelled &l) { return !l.date.value.empty(); });
+    if (!hasDates)
+        return; // most contacts have no day to remember
     if (name.empty()) {
-        m_list.AddBadLine(m_card.beginLine, "Karte ohne Namen (FN oder N)");
+        m_list.AddBadLine(m_card.beginLine, "Karte ohne Namen (FN, N oder ORG)");
         return;
     }
-    if (m_card.birthday.empty() && m_card.anniversary.empty()) {
-        m_list.AddBadLine(m_card.beginLine,
-                          "Karte „" + name + "“ ohne Geburtstag oder Hochzeitstag");
-        return;
+    if (m_card.birthday)
+        AddDate(name, *m_card.birthday, "Geburtstag", name + " wird ", " alt",
+                name + " hat Geburtstag");
+    if (m_card.anniversary)
+        AddDate(name, *m_card.anniversary, "Hochzeitstag", name + ": ", " verheiratet",
+                name + " hat Hochzeitstag");
+    for (const Labelled &labelled : m_card.labelled) {
+        if (labelled.date.value.empty() || labelled.label == "_$!<Anniversary>!$_")
+            continue;
+        // Apple's other own labels ("_$!<Other>!$_") are no words for a user.
+        const std::string label = labelled.label.empty() || IsAppleLabel(labelled.label)
+                                      ? std::string("Jahrestag")
+                                      : labelled.label;
+        AddDate(name, labelled.date, label, name + ": ", " " + label, name + ": " + label);
     }
-    if (!m_card.birthday.empty())
-        AddDate(name, m_card.birthday, m_card.birthdayOmitsYear, "Geburtstag", " wird ", " alt");
-    if (!m_card.anniversary.empty())
-        AddDate(name, m_card.anniversary, m_card.anniversaryOmitsYear, "Hochzeitstag", ": ",
-                " verheiratet");
 }
 
-void VCardReader::AddDate(const std::string &name, const std::string &value, bool omitsYear,
-                          const char *what, const char *nameText, const char *suffixText)
+void VCardReader::AddDate(const std::string &name, const Date &date, const std::string &what,
+                          const std::string &nameText, const std::string &suffixText,
+                          const std::string &yearlessText)
 {
-    const std::optional<CardDate> date = ParseCardDate(value);
-    const std::string card = "Karte „" + name + "“: ";
-    if (!date ||
-        (date->hasYear && !omitsYear && !IsExistingDate(date->day, date->month, date->year)))
-        m_list.AddBadLine(m_card.beginLine, card + what + " ist kein Datum (" + value + ")");
-    else if (!date->hasYear || omitsYear)
-        m_list.AddBadLine(m_card.beginLine, card + what + " ohne Jahr (" + value + ")");
+    const std::optional<CardDate> parsed = ParseCardDate(date.value);
+    const std::string card = "Karte „" + name + "“: " + what + " " + date.value;
+    const bool yearless = !parsed || !parsed->hasYear || date.omitsYear;
+    const int year = yearless ? DateList::kYearlessYear : parsed->year;
+    if (!parsed || !IsExistingDate(parsed->day, parsed->month, year))
+        m_list.AddBadLine(m_card.beginLine, card, "kein gültiges Datum");
+    else if (year == 0)
+        m_list.AddBadLine(m_card.beginLine, card, "kein Jahr 0");
+    else if (yearless)
+        m_list.AddYearless(parsed->day, parsed->month, yearlessText, "");
     else
-        m_list.Add(date->day, date->month, date->year, name + nameText, suffixText);
+        m_list.Add(parsed->day, parsed->month, year, nameText, suffixText);
 }

@@ -5,14 +5,18 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-// An address book export (vCard 2.1, 3.0 and 4.0) read as a date list: each card's birthday
-// (BDAY) gives "<name> wird # alt", its wedding day (ANNIVERSARY, X-ANNIVERSARY or
-// X-EVOLUTION-ANNIVERSARY) "<name>: # verheiratet", in the order of the cards, the birthday
-// first. The name is FN, or the given and family names of N. A card without a name, without
-// a date or with a date without a year is reported as a bad line at its BEGIN:VCARD.
+// An address book export (vCard 2.1, 3.0 and 4.0) read as a date list, in the order of the
+// cards: each card's birthday (BDAY) gives "<name> wird # alt", its wedding day "<name>: #
+// verheiratet" (ANNIVERSARY and the vendors' own names for it: Evolution's, Outlook's, KDE's,
+// Apple's and Google's labelled X-ABDATE, Android's contact event), and a date with a label
+// of its own "<name>: # <label>". A day without a year comes back every year: "<name> hat
+// Geburtstag!". The name is FN, else the given and family names of N, else ORG. Cards without
+// a date and group cards are passed over; a date that cannot be read, or a card with dates
+// and no name, is reported as a bad line at its BEGIN:VCARD.
 
 // Whether a line opens a card (the first line of such a file).
 bool IsVCardBegin(QByteArrayView line);
@@ -26,17 +30,30 @@ public:
     void Finish(); // an unfinished card is reported
 
 private:
+    struct Date {
+        std::string value;      // as written
+        bool omitsYear = false; // Apple's X-APPLE-OMIT-YEAR
+        bool preferred = false;
+    };
+    struct Labelled { // Apple's and Google's grouped X-ABDATE and X-ABLabel
+        QByteArray group;
+        Date date;
+        std::string label;
+    };
     struct Card {
         int beginLine = 0;
-        std::string formattedName, structuredName;
-        std::string birthday, anniversary; // the raw date values
-        bool birthdayOmitsYear = false, anniversaryOmitsYear = false;
+        bool isGroup = false;
+        std::string formattedName, structuredName, organization;
+        std::optional<Date> birthday, anniversary;
+        std::vector<Labelled> labelled;
     };
 
     void Property(const QByteArray &line);
     void EndCard();
-    void AddDate(const std::string &name, const std::string &value, bool omitsYear,
-                 const char *what, const char *nameText, const char *suffixText);
+    Labelled &LabelledOfGroup(const QByteArray &group);
+    void AddDate(const std::string &name, const Date &date, const std::string &what,
+                 const std::string &nameText, const std::string &suffixText,
+                 const std::string &yearlessText);
 
     DateList &m_list;
     bool m_inCard = false;

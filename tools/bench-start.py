@@ -10,6 +10,8 @@
          asked for).
   ends   CPU of the list mode reading 100 MB of entries with LF, CR LF and lone CR line
          ends, against LF (not run unless asked for).
+  cards  CPU of the list mode reading an address book with one quoted-printable value of
+         250 KB and of 1 MB, soft line breaks every 76 bytes (not run unless asked for).
 Prints medians and ratios. Usage: tools/bench-start.py [--runs R] [--festmark PATH] [what...]
 Needs Xvfb, openbox and xdotool (tools/install-deps.sh); build first (tools/build.sh)."""
 import argparse
@@ -129,7 +131,7 @@ def main():
     parser.add_argument("--runs", type=int, default=10)
     parser.add_argument("--festmark", default=os.path.join(BUILD, "app", "festmark"))
     parser.add_argument("what", nargs="*", default=["list", "window", "scan"],
-                        choices=["list", "window", "scan", "big", "ends"])
+                        choices=["list", "window", "scan", "big", "ends", "cards"])
     args = parser.parse_args()
     bench = os.path.join(BUILD, "tools", "bench")
 
@@ -191,6 +193,20 @@ def main():
             baseline = baseline or cpu
             print(f"  ratio against LF: {cpu / baseline:.2f}")
             os.remove(path)
+
+    if "cards" in args.what:
+        print(f"one long quoted-printable value ({args.runs} runs each):")
+        timed = []
+        for kib in (250, 1000):
+            path = os.path.join(work, "cards.vcf")
+            soft = "=\r\n".join(["=41" * 25] * (kib * 1024 // 78))
+            with open(path, "w") as out:
+                out.write("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Anna\r\nBDAY:19760314\r\n"
+                          f"NOTE;ENCODING=QUOTED-PRINTABLE:{soft}\r\nEND:VCARD\r\n")
+            samples = [measure([args.festmark, "--list", "--file", path], env)
+                       for _ in range(args.runs)]
+            timed.append(report(f"{kib} KB value", samples))
+        print(f"  ratio 1 MB / 250 KB: {timed[1] / timed[0]:.2f}")
 
     if "window" in args.what or "scan" in args.what:
         with Desktop() as desktop:

@@ -140,6 +140,19 @@ TEST(ScanRowsTest, YearJubileeTakesPrecedenceOverOtherUnits)
 }
 
 // The scan must find exactly the rows the chain finds over every pair of day and entry.
+TEST(ScanRowsTest, ADayWithoutYearComesBackEveryYearWithoutACount)
+{
+    // From an address book; a leap day without a year shows only where the day exists.
+    const std::string cards = "BEGIN:VCARD\nFN:Anna\nBDAY:--0314\nEND:VCARD\n"
+                              "BEGIN:VCARD\nFN:Leo\nBDAY:--0229\nEND:VCARD\n";
+    EXPECT_EQ(Scan(cards, k14March2026, 800, 400).Lines(),
+              (std::vector<std::string>{"29.02.2024 -J Leo hat Geburtstag!",
+                                        "14.03.2024 -J Anna hat Geburtstag!",
+                                        "14.03.2025 -J Anna hat Geburtstag!",
+                                        "14.03.2026 HJ Anna hat Geburtstag!",
+                                        "14.03.2027 -J Anna hat Geburtstag!"}));
+}
+
 TEST(ScanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
 {
     std::mt19937 random(314159);
