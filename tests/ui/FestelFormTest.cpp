@@ -252,6 +252,16 @@ TEST_F(FestelFormTest, OtherJubileesStartNoSound)
     EXPECT_TRUE(m_sounds.events.isEmpty());
 }
 
+TEST_F(FestelFormTest, AnAddressBookOpensWithoutABoxAndAYearlessBirthdayTodayPlays)
+{
+    List("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nur Telefon\r\nTEL:030 1\r\nEND:VCARD\r\n"
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna\r\nBDAY:--03-14\r\nEND:VCARD\r\n");
+    Form().RunScan();
+    EXPECT_TRUE(m_boxes.texts.isEmpty());
+    EXPECT_EQ(Rows(), QStringList{"14.03.2026 | Anna hat Geburtstag!"});
+    EXPECT_EQ(m_sounds.events, QStringList{"play 151"});
+}
+
 TEST_F(FestelFormTest, DestructorSavesTheSettingsAndTheAutostartEntry)
 {
     Settings settings = Form().CurrentSettings();
