@@ -11,6 +11,8 @@ namespace {
 
 using Command = CommandLine::Command;
 
+constexpr int kMaxAlarmDays = 365;
+
 void AddOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QString::fromUtf8(
@@ -25,6 +27,10 @@ void AddOptions(QCommandLineParser &parser)
         {"ics", QString::fromUtf8("Jubiläen als Kalenderdatei (iCalendar) ausgeben.")},
         {"output", QString::fromUtf8("Die Kalenderdatei hierhin schreiben statt ins Terminal."),
          "DATEI"},
+        {"alarm",
+         QString::fromUtf8("Jedes Ereignis mit einer Erinnerung um 9 Uhr, N Tage vorher (0: am "
+                           "Tag selbst, bis 365)."),
+         "N"},
         {"file", QString::fromUtf8("Diese Datumsliste lesen."), "PFAD"},
         {"back", QString::fromUtf8("So viele Tage zurück (0 bis 3652)."), "N"},
         {"ahead", QString::fromUtf8("So viele Tage voraus (0 bis 13149)."), "N"},
@@ -113,6 +119,8 @@ CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArgumen
         throw UsageError{"--list und --ics schließen einander aus"};
     if (parser.isSet("output") && !ics)
         throw UsageError{"--output gilt nur mit --ics"};
+    if (parser.isSet("alarm") && !ics)
+        throw UsageError{"--alarm gilt nur mit --ics"};
     if (parser.isSet("oem") && parser.isSet("ansi"))
         throw UsageError{"--oem und --ansi schließen einander aus"};
 
@@ -122,7 +130,10 @@ CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArgumen
         line.fileOpened = PathFromArgument(*line.fileNamed, LastValue(rawArguments, "--file"));
     }
     if (parser.isSet("output"))
-        line.outputPath = parser.value("output");
+        line.outputPath =
+            PathFromArgument(parser.value("output"), LastValue(rawArguments, "--output"));
+    if (parser.isSet("alarm"))
+        line.alarmDays = ParseDays(parser, "alarm", kMaxAlarmDays);
     if (parser.isSet("back"))
         line.startDays = ParseDays(parser, "back", kMaxStartDays);
     if (parser.isSet("ahead"))

@@ -83,11 +83,14 @@ bool WriteList(const ScanWindow &window, const DateList &list, Output &output, b
     return sink.Finish();
 }
 
-bool WriteCalendar(const ScanWindow &window, const DateList &list, Output &output)
+bool WriteCalendar(const ScanWindow &window, const DateList &list, Output &output,
+                   std::optional<int> alarmDays, Report &report)
 {
     // The entries as read: the window's export names the same events by the same UIDs.
-    ICalendarSink sink(list, output);
+    ICalendarSink sink(list, output, alarmDays);
     RunWindowScan(window, list, sink);
+    if (sink.EventCount() == 0)
+        report.Say("Der Zeitraum enthält kein Jubiläum: der Kalender bleibt leer.");
     return sink.Finish();
 }
 
@@ -120,10 +123,18 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     const ScanWindow window =
         MakeScanWindow(line.today.value_or(LocalToday()), settings.startDays, settings.stopDays);
 
+    if (window.clamped)
+        report.Say(ClampedWindowMessage());
+
     StreamOutput standardOutput(out);
     std::optional<FileOutput> file;
-    if (line.outputPath)
-        file.emplace(*line.outputPath);
+    if (line.outputPath) {
+        file.emplace(*line.outputPath, settings.filePath);
+        if (!file->Ready()) { // refused before anything is read, the date list above all
+            report.Say(file->Failure());
+            return report.Finish(kExitFailure);
+        }
+    }
     Output &output = file ? static_cast<Output &>(*file) : standardOutput;
 
     OpenError error = OpenError::None;
@@ -137,7 +148,7 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
         return report.Finish(kExitFailure);
     }
     ReportReading(*list, path, report);
-    const bool written = ics ? WriteCalendar(window, *list, output)
+    const bool written = ics ? WriteCalendar(window, *list, output, line.alarmDays, report)
                              : WriteList(window, *list, output, ShowsColourCodes(out));
     if (!written) {
         report.Say(output.Failure());

@@ -75,8 +75,8 @@ std::string StreamOutput::Failure() const
     return "Fehler beim Schreiben der Ausgabe: " + WriteFailure(m_error);
 }
 
-FileOutput::FileOutput(const QString &path)
-    : m_file(path)
+FileOutput::FileOutput(const QString &path, const QString &keep)
+    : m_file(path, keep)
 {
 }
 
@@ -172,9 +172,10 @@ void ListSink::Reset(CellLook look)
         m_buffer += kReset;
 }
 
-ICalendarSink::ICalendarSink(const DateList &list, Output &output)
+ICalendarSink::ICalendarSink(const DateList &list, Output &output, std::optional<int> alarmDays)
     : BufferedSink(output)
-    , m_writer(list, std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()))
+    , m_writer(list, std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()),
+               alarmDays)
 {
     m_writer.Begin(m_buffer);
 }

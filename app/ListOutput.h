@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,15 +33,17 @@ private:
     int m_error = 0;
 };
 
+// A named file (see OutputFile): never the date list `keep`.
 class FileOutput : public Output {
 public:
-    explicit FileOutput(const QString &path);
+    FileOutput(const QString &path, const QString &keep);
+    bool Ready() const { return m_file.ErrorString().isEmpty(); } // else refused or unopened
     bool Write(std::string_view text) override;
     bool Finish() override;
     std::string Failure() const override;
 
 private:
-    FileReplacement m_file;
+    OutputFile m_file;
 };
 
 // Rows into one buffer, reused, and out in large writes. After a failed write nothing more
@@ -81,9 +84,10 @@ private:
 // The rows as the events of an iCalendar file.
 class ICalendarSink : public BufferedSink {
 public:
-    ICalendarSink(const DateList &list, Output &output);
+    ICalendarSink(const DateList &list, Output &output, std::optional<int> alarmDays);
     void RowsFound(std::span<const ScanHit> rows) override;
     bool Finish();
+    std::size_t EventCount() const noexcept { return m_writer.EventCount(); }
 
 private:
     ICalendarWriter m_writer;

@@ -6,6 +6,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <filesystem>
+#include <system_error>
+
 #ifndef _WIN32
 namespace {
 
@@ -119,6 +122,74 @@ bool FileReplacement::Commit()
     if (m_ok && !m_file.commit()) {
         m_ok = false;
         m_error = m_file.errorString();
+    }
+    return m_ok;
+}
+
+namespace {
+
+std::filesystem::path FileSystemPath(const QString &path)
+{
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString()); // the bytes kept
+#endif
+}
+
+} // namespace
+
+OutputFile::OutputFile(const QString &path, const QString &keep)
+    : m_path(path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path target = FileSystemPath(path);
+    const fs::file_status status = fs::status(target, error);
+    if (fs::is_directory(status)) {
+        m_error = QStringLiteral("ist ein Ordner");
+        return;
+    }
+    if (fs::exists(status) && !keep.isEmpty() &&
+        fs::equivalent(target, FileSystemPath(keep), error)) {
+        m_error = QStringLiteral("das ist die Datumsliste selbst; sie bleibt, wie sie ist");
+        return;
+    }
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        m_device.setFileName(path);
+        m_ok = m_device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        if (!m_ok)
+            m_error = m_device.errorString();
+        return;
+    }
+    m_replacement.emplace(path);
+    m_ok = m_replacement->ErrorString().isEmpty();
+    m_error = m_replacement->ErrorString();
+}
+
+bool OutputFile::Write(QByteArrayView piece)
+{
+    if (!m_ok)
+        return false;
+    if (m_replacement) {
+        m_ok = m_replacement->Write(piece);
+        m_error = m_replacement->ErrorString();
+    } else if (m_device.write(piece.data(), piece.size()) != piece.size()) {
+        m_ok = false;
+        m_error = m_device.errorString();
+    }
+    return m_ok;
+}
+
+bool OutputFile::Commit()
+{
+    if (!m_ok)
+        return false;
+    if (m_replacement) {
+        m_ok = m_replacement->Commit();
+        m_error = m_replacement->ErrorString();
+    } else {
+        m_device.close();
     }
     return m_ok;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QFile>
 #include <QSaveFile>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -33,6 +35,28 @@ public:
 private:
     QSaveFile m_file; // discards what it holds unless committed
     bool m_ok;
+    QString m_error;
+};
+
+// A file the user names for output. A regular file, or a new one, is replaced whole as by
+// FileReplacement; a device, a pipe or a terminal (/dev/stdout, /proc/self/fd/1) is written
+// into, as a shell's ">" does, and never replaced by a plain file. A folder is refused, and
+// so is the file `keep` under any of its names (the date list: the same path, another path to
+// it, a hard link), which stays as it was.
+class OutputFile {
+public:
+    OutputFile(const QString &path, const QString &keep);
+
+    bool Write(QByteArrayView piece); // false from the first failure on
+    bool Commit();                    // false: a replaced file stays as it was
+    const QString &ErrorString() const { return m_error; }
+    const QString &FileName() const { return m_path; }
+
+private:
+    QString m_path;
+    std::optional<FileReplacement> m_replacement;
+    QFile m_device;
+    bool m_ok = false;
     QString m_error;
 };
 

@@ -55,9 +55,16 @@ char KindLetter(JubileeKind kind)
 
 } // namespace
 
-ICalendarWriter::ICalendarWriter(const DateList &list, sys_seconds stamp)
+ICalendarWriter::ICalendarWriter(const DateList &list, sys_seconds stamp,
+                                 std::optional<int> alarmDays)
     : m_list(list)
 {
+    // An all-day event starts at its day's 00:00: 09:00 on the day is 9 hours after, and
+    // 09:00 N days before is N days less 9 hours before.
+    if (alarmDays)
+        m_trigger = *alarmDays == 0   ? std::string("PT9H")
+                    : *alarmDays == 1 ? std::string("-PT15H")
+                                      : "-P" + std::to_string(*alarmDays - 1) + "DT15H";
     const auto day = floor<days>(stamp);
     const hh_mm_ss time{stamp - day};
     char text[16];
@@ -87,11 +94,10 @@ void ICalendarWriter::Begin(std::string &out) const
     AppendContentLine(out, "VERSION:2.0");
     AppendContentLine(out, "PRODID:-//Orvanta//Festmark " FESTMARK_VERSION "//DE");
     AppendContentLine(out, "CALSCALE:GREGORIAN");
-    AppendContentLine(out, "METHOD:PUBLISH");
     AppendContentLine(out, "X-WR-CALNAME:Festmark");
 }
 
-void ICalendarWriter::Add(std::string &out, const ScanHit &row) const
+void ICalendarWriter::Add(std::string &out, const ScanHit &row)
 {
     const sys_days day{days{row.day}};
     char uid[64];
@@ -100,20 +106,45 @@ void ICalendarWriter::Add(std::string &out, const ScanHit &row) const
                   KindLetter(row.jubilee.kind));
     std::string message;
     AppendRowMessage(message, m_list, row);
-    std::string summary; // TEXT takes no control characters
-    AppendPrintable(summary, message);
+    // TEXT may hold a TAB, but no other control character.
+    std::string summary;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = message.find('\t', start);
+        AppendPrintable(summary, std::string_view(message).substr(start, tab - start));
+        if (tab == std::string::npos)
+            break;
+        summary += '\t';
+        start = tab + 1;
+    }
+    const std::string text = EscapedText(summary);
     AppendContentLine(out, "BEGIN:VEVENT");
     AppendContentLine(out, std::string("UID:") + uid);
     AppendContentLine(out, "DTSTAMP:" + m_stamp);
     AppendContentLine(out, "DTSTART;VALUE=DATE:" + DateValue(day));
     AppendContentLine(out, "DTEND;VALUE=DATE:" + DateValue(day + days{1}));
-    AppendContentLine(out, "SUMMARY:" + EscapedText(summary));
+    AppendContentLine(out, "SUMMARY:" + text);
     AppendContentLine(out, "TRANSP:TRANSPARENT"); // a jubilee takes no time from a day
+    if (m_trigger) {
+        AppendContentLine(out, "BEGIN:VALARM");
+        AppendContentLine(out, "ACTION:DISPLAY");
+        AppendContentLine(out, "DESCRIPTION:" + text);
+        AppendContentLine(out, "TRIGGER:" + *m_trigger);
+        AppendContentLine(out, "END:VALARM");
+    }
     AppendContentLine(out, "END:VEVENT");
+    ++m_events;
 }
 
 void ICalendarWriter::End(std::string &out) const
 {
+    // A calendar needs one component. Without events it gets a time zone that no event uses,
+    // so that a subscribed calendar empties instead of keeping stale events.
+    if (m_events == 0) {
+        for (const char *line : {"BEGIN:VTIMEZONE", "TZID:UTC", "BEGIN:STANDARD",
+                                 "DTSTART:19700101T000000", "TZOFFSETFROM:+0000",
+                                 "TZOFFSETTO:+0000", "TZNAME:UTC", "END:STANDARD", "END:VTIMEZONE"})
+            AppendContentLine(out, line);
+    }
     AppendContentLine(out, "END:VCALENDAR");
 }
 

@@ -47,7 +47,18 @@ ScanWindow MakeScanWindow(year_month_day today, int daysBack, int daysAhead)
     const sys_days todaySerial{today};
     const int back = std::clamp(daysBack, -kMaxWindowDays, kMaxWindowDays);
     const int ahead = std::clamp(daysAhead, -kMaxWindowDays, kMaxWindowDays);
-    return {todaySerial, todaySerial - days{back}, todaySerial + days{ahead}};
+    // Dates of four-digit years only: calendars and the date texts know no others.
+    constexpr sys_days kFirst{year{1} / January / 1};
+    constexpr sys_days kLast{year{9999} / December / 31};
+    const sys_days first = todaySerial - days{back};
+    const sys_days last = todaySerial + days{ahead};
+    return {todaySerial, std::max(first, kFirst), std::min(last, kLast),
+            first < kFirst || last > kLast};
+}
+
+std::string ClampedWindowMessage()
+{
+    return "Der Zeitraum reicht nur vom 01.01.0001 bis zum 31.12.9999; er endet dort.";
 }
 
 std::string DateText(sys_days day)

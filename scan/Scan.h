@@ -33,6 +33,7 @@ struct ScanWindow {
     std::chrono::sys_days today;
     std::chrono::sys_days first; // after last when the window holds no day
     std::chrono::sys_days last;
+    bool clamped = false; // the days asked for went past 01.01.0001 or 31.12.9999
 
     int DayCount() const noexcept;
 };
@@ -40,6 +41,7 @@ struct ScanWindow {
 // The window
 std::chrono::year_month_day LocalToday();
 ScanWindow MakeScanWindow(std::chrono::year_month_day today, int daysBack, int daysAhead);
+std::string ClampedWindowMessage(); // said once where the window was cut to those years
 std::string DateText(std::chrono::sys_days day);    // "%2.2i.%2.2i.%4.4i"
 std::string RangeCaption(const ScanWindow &window); // "Jubiläen vom ... bis zum ..."
 

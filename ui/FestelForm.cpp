@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 
 #include <cstdio>
@@ -19,6 +20,7 @@
 
 namespace {
 
+constexpr std::size_t kExportPiece = 1 << 16; // bytes of calendar written at a time
 constexpr int kInfoBitmap = 133;
 constexpr int kInfoSound = 146;
 
@@ -31,7 +33,8 @@ CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget
     , m_sounds(sounds)
     , m_model(new CResultModel(this))
     , m_today(&LocalToday)
-    , m_saveCalendarAs(&GetSaveCalendarName)
+    , m_saveCalendarAs(&GetCalendarExport)
+    , m_exportFolder(QDir::homePath())
 {
     ui->setupUi(this);
     ui->resultGrid->setModel(m_model);
@@ -97,7 +100,7 @@ void CFestelForm::SetToday(std::function<std::chrono::year_month_day()> today)
     m_today = std::move(today);
 }
 
-void CFestelForm::SetSaveCalendarDialog(std::function<QString(QWidget *)> dialog)
+void CFestelForm::SetSaveCalendarDialog(CalendarDialog dialog)
 {
     m_saveCalendarAs = std::move(dialog);
 }
@@ -141,22 +144,34 @@ void CFestelForm::OnInfoButton()
 
 void CFestelForm::OnExportCalendar()
 {
-    const QString path = m_saveCalendarAs(this);
-    if (path.isEmpty())
+    const CalendarExportChoice choice = m_saveCalendarAs(this, m_exportFolder);
+    if (choice.path.isEmpty())
         return;
-    std::string text;
-    if (m_model->List() != nullptr) {
-        const ICalendarWriter writer(*m_model->List(), std::chrono::floor<std::chrono::seconds>(
-                                                           std::chrono::system_clock::now()));
+    m_exportFolder = QFileInfo(choice.path).absolutePath();
+    // Written in pieces, and replaced whole or not at all: a full disk leaves the old calendar
+    // as it was, and a large result never has to fit in memory at once.
+    OutputFile file(choice.path, m_filePath);
+    if (file.ErrorString().isEmpty()) {
+        static const DateList kNoList; // before the first scan: a calendar without events
+        ICalendarWriter writer(
+            m_model->List() != nullptr ? *m_model->List() : kNoList,
+            std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()),
+            choice.alarmDays);
+        std::string text;
         writer.Begin(text);
-        for (int row = 0; row < m_model->rowCount(); ++row)
+        for (int row = 0; row < m_model->rowCount(); ++row) {
             writer.Add(text, m_model->Hit(row));
+            if (text.size() >= kExportPiece) {
+                file.Write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+                text.clear();
+            }
+        }
         writer.End(text);
+        file.Write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     }
-    // Replaced whole or not at all: a full disk leaves the old calendar as it was.
-    if (QString why; !ReplaceFileWhole(path, text, &why)) {
+    if (!file.Commit()) {
         m_boxes.Show(this, QStringLiteral("Fehler beim Schreiben von %1: %2")
-                               .arg(QDir::toNativeSeparators(path), why));
+                               .arg(QDir::toNativeSeparators(choice.path), file.ErrorString()));
     }
 }
 

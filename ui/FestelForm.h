@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Services.h"
 #include "Settings.h"
 
 #include <QElapsedTimer>
@@ -63,7 +64,8 @@ public:
     // The day the scan takes for today (the system's local date unless set), and the file
     // dialog of the calendar export: seams for a fixed clock and a scripted answer.
     void SetToday(std::function<std::chrono::year_month_day()> today);
-    void SetSaveCalendarDialog(std::function<QString(QWidget *)> dialog);
+    using CalendarDialog = std::function<CalendarExportChoice(QWidget *, const QString &folder)>;
+    void SetSaveCalendarDialog(CalendarDialog dialog);
 
 signals:
     void aboutRequested(); // the info button's about box
@@ -89,7 +91,8 @@ private:
     SoundService &m_sounds;
     CResultModel *m_model; // the form's, shown by the grid
     std::function<std::chrono::year_month_day()> m_today;
-    std::function<QString(QWidget *)> m_saveCalendarAs;
+    CalendarDialog m_saveCalendarAs;
+    QString m_exportFolder; // where the last export went
 
     QPushButton *m_infoButton = nullptr;
     QProgressBar *m_progress = nullptr;

@@ -3,12 +3,15 @@
 #include "Strings.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpinBox>
 
 void MessageBoxService::Show(QWidget *owner, const QString &text)
 {
@@ -70,11 +73,32 @@ QString GetOpenFileName(QWidget *parent)
     return QFileDialog::getOpenFileName(parent);
 }
 
-QString GetSaveCalendarName(QWidget *parent)
+CalendarExportChoice GetCalendarExport(QWidget *parent, const QString &folder)
 {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Als Kalender exportieren"),
-                                        QStringLiteral("Festmark.ics"),
-                                        QStringLiteral("iCalendar (*.ics)"));
+    QFileDialog dialog(parent, QStringLiteral("Als Kalender exportieren"), folder,
+                       QStringLiteral("iCalendar (*.ics)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("ics"));
+    dialog.selectFile(QStringLiteral("Festmark.ics"));
+    // Qt's own dialog, the one with room for the reminder below the file name.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto *alarm = new QSpinBox(&dialog);
+    alarm->setObjectName(QStringLiteral("alarmDays"));
+    alarm->setRange(-1, 365);
+    alarm->setValue(-1);
+    alarm->setSpecialValueText(QStringLiteral("keine"));
+    alarm->setSuffix(QStringLiteral(" Tage vorher"));
+    auto *label = new QLabel(QStringLiteral("&Erinnerung:"), &dialog);
+    label->setBuddy(alarm);
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(alarm, row, 1);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().constFirst(),
+            alarm->value() < 0 ? std::nullopt : std::optional<int>(alarm->value())};
 }
 
 void SetButtonImage(QPushButton *button, const QPixmap &bitmap)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 #include <chrono>
@@ -39,12 +41,21 @@ private:
     bool m_shown = false;
 };
 
-QString Utf8Text(std::string_view text);      // the program's own UTF-8 texts
-QString LoadResString(int id);                // the string table
-QPixmap LoadBitmap(int id);                   // null when the program has no such bitmap
-QIcon LoadAppIcon();                          // icon 128 at every size the program carries
-QString GetOpenFileName(QWidget *parent);     // empty when cancelled
-QString GetSaveCalendarName(QWidget *parent); // an .ics file to write; empty when cancelled
+QString Utf8Text(std::string_view text);  // the program's own UTF-8 texts
+QString LoadResString(int id);            // the string table
+QPixmap LoadBitmap(int id);               // null when the program has no such bitmap
+QIcon LoadAppIcon();                      // icon 128 at every size the program carries
+QString GetOpenFileName(QWidget *parent); // empty when cancelled
+
+// The calendar export's answer: the .ics file to write (empty when cancelled) and the days
+// before each event of its reminder, if one is asked for.
+struct CalendarExportChoice {
+    QString path;
+    std::optional<int> alarmDays;
+};
+// Opens in `folder` (the home folder, or where the last export went); a name without an
+// extension gets ".ics".
+CalendarExportChoice GetCalendarExport(QWidget *parent, const QString &folder);
 
 // Puts a bitmap on a bitmap button, which then shows the picture only; its text still names
 // it for screen readers and its mnemonic still presses it.

@@ -187,7 +187,9 @@ TEST(CalendarAgreementTest, TheWindowsExportAndTheTerminalsGiveTheSameEvents)
     form.SetToday([] { return std::chrono::year_month_day{std::chrono::year{2026} / 3 / 14}; });
     form.RunScan();
     const QString path = dir.filePath("Fenster.ics");
-    form.SetSaveCalendarDialog([&path](QWidget *) { return path; });
+    form.SetSaveCalendarDialog([&path](QWidget *, const QString &) {
+        return CalendarExportChoice{path, std::nullopt};
+    });
     form.OnExportCalendar();
     QFile exported(path);
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));

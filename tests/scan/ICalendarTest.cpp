@@ -48,7 +48,7 @@ TEST(ICalendarTest, EscapesWhatTextValuesReserve)
 
 std::vector<std::string> Uids(const DateList &list, const std::vector<ScanHit> &rows)
 {
-    const ICalendarWriter writer(list, sys_seconds{});
+    ICalendarWriter writer(list, sys_seconds{});
     std::string text;
     for (const ScanHit &row : rows)
         writer.Add(text, row);

@@ -360,7 +360,9 @@ TEST_F(FestelFormTest, ExportsTheRowsShownAsACalendarOrSaysWhyNot)
     CFestelForm &form = Form();
     form.RunScan();
     const QString ics = m_dir.filePath("Festmark.ics");
-    form.SetSaveCalendarDialog([&ics](QWidget *) { return ics; });
+    form.SetSaveCalendarDialog([&ics](QWidget *, const QString &) {
+        return CalendarExportChoice{ics, std::nullopt};
+    });
     form.OnExportCalendar();
     QFile calendar(ics);
     ASSERT_TRUE(calendar.open(QIODevice::ReadOnly));
@@ -371,7 +373,9 @@ TEST_F(FestelFormTest, ExportsTheRowsShownAsACalendarOrSaysWhyNot)
                               "SUMMARY:Anna wird 50 Jahre alt!\r\n"));
     EXPECT_TRUE(m_boxes.texts.isEmpty());
 
-    form.SetSaveCalendarDialog([this](QWidget *) { return m_dir.filePath("fehlt/x.ics"); });
+    form.SetSaveCalendarDialog([this](QWidget *, const QString &) {
+        return CalendarExportChoice{m_dir.filePath("fehlt/x.ics"), std::nullopt};
+    });
     form.OnExportCalendar();
     ASSERT_EQ(m_boxes.texts.size(), 1);
     EXPECT_TRUE(m_boxes.texts[0].startsWith("Fehler beim Schreiben von "))
