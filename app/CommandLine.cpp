@@ -129,9 +129,14 @@ CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArgumen
         line.fileNamed = parser.value("file");
         line.fileOpened = PathFromArgument(*line.fileNamed, LastValue(rawArguments, "--file"));
     }
-    if (parser.isSet("output"))
-        line.outputPath =
-            PathFromArgument(parser.value("output"), LastValue(rawArguments, "--output"));
+    if (parser.isSet("output")) {
+        line.outputPath = parser.value("output");
+#ifndef _WIN32 // the file may not exist yet: its name's bytes are kept, not a handle on it
+        if (const QByteArray bytes = LastValue(rawArguments, "--output");
+            bytes != line.outputPath->toUtf8())
+            line.outputNative = bytes;
+#endif
+    }
     if (parser.isSet("alarm"))
         line.alarmDays = ParseDays(parser, "alarm", kMaxAlarmDays);
     if (parser.isSet("back"))

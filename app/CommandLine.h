@@ -17,7 +17,8 @@ struct CommandLine {
     Command command = Command::List;
     std::optional<QString> fileNamed{};  // --file as given, the name messages use
     QString fileOpened{};                // ... and as it is opened (the terminal's bytes kept)
-    std::optional<QString> outputPath{}; // --output, the terminal's bytes kept
+    std::optional<QString> outputPath{}; // --output
+    QByteArray outputNative{};           // ... as the terminal's bytes, where they are no UTF-8
     std::optional<int> alarmDays{};      // --alarm
     std::optional<int> startDays{};      // --back
     std::optional<int> stopDays{};       // --ahead

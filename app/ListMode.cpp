@@ -129,7 +129,7 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     StreamOutput standardOutput(out);
     std::optional<FileOutput> file;
     if (line.outputPath) {
-        file.emplace(*line.outputPath, settings.filePath);
+        file.emplace(*line.outputPath, settings.filePath, line.outputNative);
         if (!file->Ready()) { // refused before anything is read, the date list above all
             report.Say(file->Failure());
             return report.Finish(kExitFailure);

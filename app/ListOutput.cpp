@@ -75,8 +75,8 @@ std::string StreamOutput::Failure() const
     return "Fehler beim Schreiben der Ausgabe: " + WriteFailure(m_error);
 }
 
-FileOutput::FileOutput(const QString &path, const QString &keep)
-    : m_file(path, keep)
+FileOutput::FileOutput(const QString &path, const QString &keep, const QByteArray &nativeName)
+    : m_file(path, keep, nativeName)
 {
 }
 

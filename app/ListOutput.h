@@ -36,7 +36,7 @@ private:
 // A named file (see OutputFile): never the date list `keep`.
 class FileOutput : public Output {
 public:
-    FileOutput(const QString &path, const QString &keep);
+    FileOutput(const QString &path, const QString &keep, const QByteArray &nativeName);
     bool Ready() const { return m_file.ErrorString().isEmpty(); } // else refused or unopened
     bool Write(std::string_view text) override;
     bool Finish() override;

@@ -6,8 +6,15 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #ifndef _WIN32
 namespace {
@@ -139,12 +146,13 @@ std::filesystem::path FileSystemPath(const QString &path)
 
 } // namespace
 
-OutputFile::OutputFile(const QString &path, const QString &keep)
+OutputFile::OutputFile(const QString &path, const QString &keep, const QByteArray &nativeName)
     : m_path(path)
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    const fs::path target = FileSystemPath(path);
+    const fs::path target =
+        nativeName.isEmpty() ? FileSystemPath(path) : fs::path(nativeName.toStdString());
     const fs::file_status status = fs::status(target, error);
     if (fs::is_directory(status)) {
         m_error = QStringLiteral("ist ein Ordner");
@@ -155,7 +163,26 @@ OutputFile::OutputFile(const QString &path, const QString &keep)
         m_error = QStringLiteral("das ist die Datumsliste selbst; sie bleibt, wie sie ist");
         return;
     }
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
+    const bool device = fs::exists(status) && !fs::is_regular_file(status);
+#ifndef _WIN32
+    if (!nativeName.isEmpty()) {
+        // Qt names files by UTF-8 only: these bytes are opened, and renamed to, as they are.
+        m_native = nativeName;
+        m_temporary = device ? nativeName : nativeName + ".festmark-neu";
+        const int descriptor =
+            ::open(m_temporary.constData(),
+                   O_WRONLY | O_CLOEXEC | (device ? 0 : O_CREAT | O_TRUNC | O_EXCL), 0666);
+        m_ok = descriptor >= 0 &&
+               m_device.open(descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                             QFileDevice::AutoCloseHandle);
+        if (!m_ok)
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+        if (device)
+            m_temporary.clear();
+        return;
+    }
+#endif
+    if (device) {
         m_device.setFileName(path);
         m_ok = m_device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
         if (!m_ok)
@@ -165,6 +192,12 @@ OutputFile::OutputFile(const QString &path, const QString &keep)
     m_replacement.emplace(path);
     m_ok = m_replacement->ErrorString().isEmpty();
     m_error = m_replacement->ErrorString();
+}
+
+OutputFile::~OutputFile()
+{
+    if (!m_temporary.isEmpty()) // not committed: the old file stays
+        ::unlink(m_temporary.constData());
 }
 
 bool OutputFile::Write(QByteArrayView piece)
@@ -188,9 +221,18 @@ bool OutputFile::Commit()
     if (m_replacement) {
         m_ok = m_replacement->Commit();
         m_error = m_replacement->ErrorString();
-    } else {
-        m_device.close();
+        return m_ok;
     }
+    m_device.close();
+#ifndef _WIN32
+    if (!m_temporary.isEmpty()) {
+        m_ok = ::rename(m_temporary.constData(), m_native.constData()) == 0;
+        if (!m_ok)
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+        else
+            m_temporary.clear();
+    }
+#endif
     return m_ok;
 }
 

@@ -462,6 +462,58 @@ TEST_F(ListModeTest, HostileNamesAndFilesAreHandledWithoutHarm)
 }
 #endif
 
+#ifndef _WIN32
+TEST_F(ListModeTest, OutputIsWrittenIntoDevicesAndPipesAndNeverOverTheList)
+{
+    const QByteArray content = "14.03.1976 Anna wird # alt\n";
+    const QString list = Write("f.txt", content);
+    const auto exportTo = [&](const QString &target) {
+        return Start({"--ics", "--file", list, "--date", "14.03.2026", "--output", target});
+    };
+    const auto kind = [](const QString &path) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & S_IFMT : 0U;
+    };
+    // A device stays a device (as root the old way would have replaced /dev/null).
+    EXPECT_EQ(exportTo("/dev/null").exitCode, 0);
+    EXPECT_EQ(kind("/dev/null"), static_cast<unsigned>(S_IFCHR));
+    // A named pipe is written into, as a shell's ">" does.
+    const QString fifo = Path("pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess reader;
+    reader.start("cat", {fifo});
+    ASSERT_TRUE(reader.waitForStarted());
+    EXPECT_EQ(exportTo(fifo).exitCode, 0);
+    ASSERT_TRUE(reader.waitForFinished());
+    EXPECT_TRUE(reader.readAllStandardOutput().contains("SUMMARY:Anna wird 50 Jahre alt!"));
+    EXPECT_EQ(kind(fifo), static_cast<unsigned>(S_IFIFO));
+    // The date list is kept under any of its names, and a folder is no file to write.
+    ASSERT_EQ(::link(QFile::encodeName(list).constData(),
+                     QFile::encodeName(Path("hart.txt")).constData()),
+              0);
+    for (const QString &name : {list, Path("home/../f.txt"), Path("hart.txt")}) {
+        const Result refused = exportTo(name);
+        EXPECT_EQ(refused.exitCode, 1) << name.toStdString();
+        EXPECT_TRUE(refused.err.contains("die Datumsliste selbst")) << refused.err.toStdString();
+    }
+    QFile kept(list);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), content);
+    const Result folder = exportTo(Path("home"));
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_TRUE(folder.err.endsWith(": ist ein Ordner\n")) << folder.err.toStdString();
+    // A name that is no UTF-8 is written by its own bytes.
+    QProcess raw;
+    raw.setWorkingDirectory(m_dir.path());
+    raw.start("sh", {"-c", "exec \"$0\" --ics --file f.txt --output \"$(printf 'k\\344l.ics')\"",
+                     FESTMARK_BINARY});
+    ASSERT_TRUE(raw.waitForFinished());
+    EXPECT_EQ(raw.exitCode(), 0) << raw.readAllStandardError().toStdString();
+    EXPECT_EQ(
+        ::access(QFile::encodeName(m_dir.path() + "/").append("k\xe4l.ics").constData(), F_OK), 0);
+}
+#endif
+
 TEST_F(ListModeTest, FileNamesOutsideAsciiAreOpenedByTheirOwnName)
 {
     // Windows hands the program its ANSI code page in argv: "Łukasz" would become "Lukasz".

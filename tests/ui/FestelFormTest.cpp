@@ -367,6 +367,7 @@ TEST_F(FestelFormTest, ExportsTheRowsShownAsACalendarOrSaysWhyNot)
     QFile calendar(ics);
     ASSERT_TRUE(calendar.open(QIODevice::ReadOnly));
     const QByteArray text = calendar.readAll();
+    calendar.close();
     EXPECT_TRUE(text.startsWith("BEGIN:VCALENDAR\r\n"));
     EXPECT_EQ(text.count("BEGIN:VEVENT"), Rows().size());
     EXPECT_TRUE(text.contains("DTSTART;VALUE=DATE:20260314\r\nDTEND;VALUE=DATE:20260315\r\n"
@@ -380,6 +381,23 @@ TEST_F(FestelFormTest, ExportsTheRowsShownAsACalendarOrSaysWhyNot)
     ASSERT_EQ(m_boxes.texts.size(), 1);
     EXPECT_TRUE(m_boxes.texts[0].startsWith("Fehler beim Schreiben von "))
         << m_boxes.texts[0].toStdString();
+
+    // Never over the date list, and the reminder asked for is in every event.
+    form.SetSaveCalendarDialog([this](QWidget *, const QString &) {
+        return CalendarExportChoice{m_dir.filePath("Festmark.txt"), 2};
+    });
+    form.OnExportCalendar();
+    ASSERT_EQ(m_boxes.texts.size(), 2);
+    EXPECT_TRUE(m_boxes.texts[1].contains("die Datumsliste selbst"));
+    form.SetSaveCalendarDialog([&ics](QWidget *, const QString &) {
+        return CalendarExportChoice{ics, 2};
+    });
+    form.OnExportCalendar();
+    ASSERT_TRUE(calendar.open(QIODevice::ReadOnly));
+    EXPECT_EQ(calendar.readAll().count("TRIGGER:-P1DT15H\r\n"), Rows().size());
+    QFile list(m_dir.filePath("Festmark.txt"));
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_EQ(list.readAll(), "14.03.1976 Anna wird # alt\n24.12.2026 Noch # bis Heiligabend\n");
 }
 
 TEST(MidnightTest, AnOpenWindowScansAgainJustAfterMidnight)
