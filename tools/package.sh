@@ -33,6 +33,10 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 test -f "$share/icons/hicolor/scalable/apps/festmark.svg"
 test -x "$stage/usr/bin/festmark"
+for unit in festmark-calendar.service festmark-calendar.timer; do
+    test -f "$stage/usr/lib/systemd/user/$unit" ||
+        { echo "package: $unit is not installed" >&2; exit 1; }
+done
 
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/festmark_*.deb)
@@ -52,5 +56,10 @@ if [[ "${1:-}" != "--no-install" ]]; then
     dpkg-query -W -f='${Package} ${Version} ${Status}\n' festmark
     /usr/bin/festmark --list --file /usr/share/doc/festmark/examples/Festmark.txt \
         --date 14.03.2026 --back 2 --ahead 7
+    # The calendar's user units as systemd reads them (where systemd-analyze is there).
+    if command -v systemd-analyze >/dev/null; then
+        systemd-analyze verify --man=no /usr/lib/systemd/user/festmark-calendar.service \
+            /usr/lib/systemd/user/festmark-calendar.timer
+    fi
 fi
 echo "package: $deb is fine"

@@ -4,7 +4,9 @@
 the events are the rows of `festmark --list`, in order, with the same dates and texts; UIDs
 are unique and the same in a second run; lines end with CR LF and are folded at 75 octets;
 reminders, an empty window and the calendar's last days read right.
-Usage: ics_check.py FESTMARK. Exits 77 (skipped) where python3-icalendar or libical's binding
+With SERVICE, the calendar service's commands are run as the timer would, with this
+FESTMARK in place of the installed one.
+Usage: ics_check.py FESTMARK [SERVICE]. Exits 77 (skipped) where python3-icalendar or libical's binding
 is missing."""
 import os
 import subprocess
@@ -115,7 +117,35 @@ def main():
         for event in icalendar.Calendar.from_ical(raw_edge).walk("VEVENT"):
             assert 1 <= event.decoded("DTSTART").year <= 9999
         assert "01.01.0001 bis zum 31.12.9999" in said[0], said
+    if len(sys.argv) > 2:
+        service_check(festmark, sys.argv[2], work, dates)
     print(f"{len(events)} events, as the list's {len(rows)} rows")
+
+
+def service_check(festmark, service, work, dates):
+    """The user service writes the stored list's year ahead where a calendar subscribes."""
+    home = os.path.join(work, "home")
+    config = os.path.join(home, ".config", "Orvanta")
+    os.makedirs(config)
+    with open(os.path.join(config, "Festmark.conf"), "w") as conf:
+        conf.write(f"[Settings]\nFilePath={dates}\nStartday=2\nStopday=7\nauto=0\n")
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"))
+    with open(service, encoding="utf-8") as unit:
+        commands = [line.split("=", 1)[1].split() for line in unit
+                    if line.startswith(("ExecStartPre=", "ExecStart="))]
+    for command in commands:
+        command = [word.replace("%h", home) for word in command]
+        if command[0].endswith("/festmark"):
+            command[0] = festmark
+        subprocess.run(command, env=env, check=True, capture_output=True)
+    with open(os.path.join(home, ".local/share/festmark/Jubilaeen.ics"), "rb") as written:
+        raw = written.read()
+    summaries = libical_check(raw)
+    events = list(icalendar.Calendar.from_ical(raw).walk("VEVENT"))
+    assert len(events) == len(summaries) > 0, "the year ahead has jubilees"
+    first = min(e.decoded("DTSTART") for e in events)
+    last = max(e.decoded("DTSTART") for e in events)
+    assert (last - first).days > 300, f"a year ahead: {first} to {last}"
 
 
 if __name__ == "__main__":
