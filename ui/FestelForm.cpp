@@ -181,5 +181,8 @@ void CFestelForm::OnOptionsButton()
     if (dialog.exec() != QDialog::Accepted)
         return;
     ApplySettings(dialog.settings());
+    // Saved at once as well: what the user confirmed survives a display that dies.
+    if (QString problem; !SaveState(&problem))
+        m_boxes.Show(this, problem);
     RunScan();
 }

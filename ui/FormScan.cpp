@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QProgressBar>
+#include <QTimeZone>
 
 #include <cstdint>
 #include <memory>
@@ -154,8 +155,18 @@ void CFestelForm::ShowTodaysFirstRow()
 
 int MsecsToNextDay(const QDateTime &now)
 {
-    // A second after midnight, so that the clock has surely turned.
-    const QDateTime midnight(now.date().addDays(1), QTime(0, 0, 1));
+    // A second after the next day begins, so that the clock has surely turned. Where a time
+    // zone skips midnight (Havana, Santiago, Apia ...), the day begins at its first moment
+    // that exists.
+    // A day that is skipped whole (Apia's 30.12.2011) has no start: the one after it counts.
+    const QTimeZone zone = now.timeZone();
+    QDate next = now.date().addDays(1);
+    QDateTime start = next.startOfDay(zone);
+    for (int skipped = 0; !start.isValid() && skipped < 2; ++skipped) {
+        next = next.addDays(1);
+        start = next.startOfDay(zone);
+    }
+    const QDateTime midnight = start.addSecs(1);
     return static_cast<int>(
         std::clamp<qint64>(now.msecsTo(midnight), 1000, qint64{25} * 3600 * 1000));
 }

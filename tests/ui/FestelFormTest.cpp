@@ -18,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <QToolTip>
 
 #include <gtest/gtest.h>
@@ -406,5 +407,34 @@ TEST(MidnightTest, AnOpenWindowScansAgainJustAfterMidnight)
     EXPECT_EQ(MsecsToNextDay(QDateTime(day, QTime(23, 59, 59))), 2000);
     EXPECT_EQ(MsecsToNextDay(QDateTime(day, QTime(0, 0, 0))), 24 * 3600 * 1000 + 1000);
 }
+
+struct SkippedMidnight {
+    const char *zone;
+    QDate day; // whose next midnight, or next day, does not exist
+};
+
+class SkippedMidnightTest : public testing::TestWithParam<SkippedMidnight> {};
+
+TEST_P(SkippedMidnightTest, TheWaitIsHoursNotASecond)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows' own zone data lacks these transitions";
+#endif
+    const SkippedMidnight &c = GetParam();
+    const QTimeZone zone(c.zone);
+    ASSERT_TRUE(zone.isValid()) << c.zone;
+    // From noon, 12 hours pass until the next day's first moment that exists.
+    EXPECT_EQ(MsecsToNextDay(QDateTime(c.day, QTime(12, 0), zone)), 12 * 3600 * 1000 + 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Zones, SkippedMidnightTest,
+    testing::Values(SkippedMidnight{"America/Havana", QDate(2026, 3, 7)},
+                    SkippedMidnight{"America/Santiago", QDate(2026, 9, 5)},
+                    SkippedMidnight{"Pacific/Apia", QDate(2011, 12, 29)},        // 30th skipped
+                    SkippedMidnight{"Pacific/Kiritimati", QDate(1994, 12, 30)}), // 31st skipped
+    [](const auto &info) {
+        return QString::fromLatin1(info.param.zone).section('/', 1).toStdString();
+    });
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "OptionsDlg.h"
 #include "FestelForm.h"
 #include "Recorders.h"
+#include "Settings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -198,6 +199,9 @@ TEST_F(FormOptionsTest, OkCopiesTheValuesBackAndScansAgain)
     });
     EXPECT_EQ(m_form->CurrentSettings().startDays, 0);
     EXPECT_EQ(m_form->CurrentSettings().stopDays, 0);
+    // Stored at once, not only when the program ends (a display that dies ends it abruptly).
+    EXPECT_EQ(LoadSettings(QString()).startDays, 0);
+    EXPECT_EQ(LoadSettings(QString()).stopDays, 0);
     EXPECT_EQ(ShownCaption(*m_form),
               QString::fromUtf8("Jubiläen vom 14.03.2026 bis zum 14.03.2026"));
     EXPECT_EQ(ShownRows(*m_form), (QStringList{"14.03.2026 | Anna wird 50 Jahre alt!",
