@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace {
 
@@ -53,8 +52,8 @@ namespace {
 
 QString AutostartEntryPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) +
-           QLatin1String("/autostart/Festmark.desktop");
+    const QString folder = ConfigFolder();
+    return folder.isEmpty() ? QString() : folder + QLatin1String("/autostart/Festmark.desktop");
 }
 
 bool WriteAutostartEntry(bool enabled, const QString &exePath, QString *problem)
@@ -79,6 +78,8 @@ bool WriteAutostartEntry(bool enabled, const QString &exePath, QString *problem)
            fail(QStringLiteral("die Registry nimmt ihn nicht an"));
 #else
     const QString path = AutostartEntryPath();
+    if (path.isEmpty())
+        return fail(NoConfigFolderMessage());
     if (!enabled) {
         QFile::remove(path); // a missing entry is no error
         return true;

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
@@ -53,13 +52,37 @@ QByteArray IniString(const QString &value)
 } // namespace
 #endif
 
+QString ConfigFolder()
+{
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (QDir::isAbsolutePath(xdg))
+        return xdg;
+    const QString home = qEnvironmentVariable("HOME");
+    return QDir::isAbsolutePath(home) ? home + QStringLiteral("/.config") : QString();
+}
+
+bool HasConfigFolder()
+{
+#ifdef _WIN32
+    return true;
+#else
+    return !ConfigFolder().isEmpty();
+#endif
+}
+
+QString NoConfigFolderMessage()
+{
+    return QStringLiteral("Ohne Heimatordner (HOME) hat Festmark keinen Ort für seine "
+                          "Einstellungen: es nimmt die Standardwerte und speichert nichts.");
+}
+
 QString SettingsFilePath()
 {
 #ifdef _WIN32
     return {};
 #else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Orvanta/Festmark.conf");
+    const QString folder = ConfigFolder();
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/Orvanta/Festmark.conf");
 #endif
 }
 

@@ -15,7 +15,16 @@
 // Where the settings of organisation "Orvanta", application "Festmark" live: an INI file on
 // Linux (~/.config/Orvanta/Festmark.conf, read by QSettings), the registry on Windows.
 
-QString SettingsFilePath(); // empty where the settings are no file
+QString SettingsFilePath(); // empty where the settings are no file, or have no folder
+
+// Linux: the folder of the user's configuration, $XDG_CONFIG_HOME where it is an absolute
+// path (a relative one is ignored, as the XDG base directories say), else $HOME/.config;
+// empty without a home. Never the root of the file system.
+QString ConfigFolder();
+// Whether the program has a place for its settings and login entry (always on Windows).
+bool HasConfigFolder();
+// Said where it has not.
+QString NoConfigFolderMessage();
 
 // The settings for reading (only reading: writes go through WriteSettingsGroup).
 std::unique_ptr<QSettings> ReadSettings();

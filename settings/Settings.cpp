@@ -45,6 +45,11 @@ Settings DefaultSettings(const QString &defaultFilePath)
 Settings LoadSettings(const QString &defaultFilePath, QString *problem)
 {
     Settings defaults = DefaultSettings(defaultFilePath);
+    if (!HasConfigFolder()) {
+        if (problem != nullptr)
+            *problem = NoConfigFolderMessage();
+        return defaults;
+    }
     if (IsUnusable(SettingsFilePath())) {
         if (problem != nullptr)
             *problem = UnusableMessage(SettingsFilePath());
@@ -67,7 +72,9 @@ Settings LoadSettings(const QString &defaultFilePath, QString *problem)
 bool SaveSettings(const Settings &settings, QString *problem)
 {
     QString reason;
-    if (IsUnusable(SettingsFilePath())) {
+    if (!HasConfigFolder()) {
+        reason = NoConfigFolderMessage();
+    } else if (IsUnusable(SettingsFilePath())) {
         reason = UnusableMessage(SettingsFilePath());
     } else if (!WriteSettingsGroup(QStringLiteral("Settings"),
                                    {{QStringLiteral("FilePath"), settings.filePath},

@@ -1,5 +1,7 @@
 // Stored settings: defaults, the round trip, values brought into range, the default path.
 #include "Settings.h"
+#include "Autostart.h"
+#include "SettingsStore.h"
 #include "TestSettings.h"
 
 #include <QCoreApplication>
@@ -137,6 +139,74 @@ TEST_F(SettingsTest, SettingsThatAreNoFileAreNeitherReadNorWritten)
         << problem.toStdString();
     EXPECT_FALSE(SaveSettings(DefaultSettings("/x")));
     EXPECT_FALSE(QFileInfo(SettingsFile()).isFile()); // still the pipe
+}
+#endif
+
+#ifndef _WIN32
+// XDG_CONFIG_HOME and HOME as given for one test, and as they were afterwards.
+class Environment {
+public:
+    Environment(const char *xdg, const char *home)
+        : m_xdg(qgetenv("XDG_CONFIG_HOME"))
+        , m_home(qgetenv("HOME"))
+    {
+        Set("XDG_CONFIG_HOME", xdg);
+        Set("HOME", home);
+    }
+    ~Environment()
+    {
+        qputenv("XDG_CONFIG_HOME", m_xdg);
+        qputenv("HOME", m_home);
+    }
+
+private:
+    static void Set(const char *name, const char *value)
+    {
+        if (value == nullptr)
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    QByteArray m_xdg, m_home;
+};
+
+struct FolderCase {
+    const char *name;
+    const char *xdg, *home; // null: unset
+    const char *folder;     // empty: none
+};
+
+class ConfigFolderTest : public testing::TestWithParam<FolderCase> {};
+
+TEST_P(ConfigFolderTest, IsAnAbsoluteXdgFolderOrTheHomesOrNone)
+{
+    const FolderCase &c = GetParam();
+    const Environment environment(c.xdg, c.home);
+    EXPECT_EQ(ConfigFolder(), QString::fromUtf8(c.folder));
+    EXPECT_EQ(HasConfigFolder(), *c.folder != '\0');
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConfigFolderTest,
+                         testing::Values(FolderCase{"Xdg", "/x/cfg", "/home/a", "/x/cfg"},
+                                         FolderCase{"RelativeXdgIsIgnored", "rel/cfg", "/home/a",
+                                                    "/home/a/.config"},
+                                         FolderCase{"EmptyXdg", "", "/home/a", "/home/a/.config"},
+                                         FolderCase{"NoHome", nullptr, nullptr, ""},
+                                         FolderCase{"RelativeXdgAndNoHome", "rel", nullptr, ""},
+                                         FolderCase{"RelativeHome", nullptr, "home/a", ""}),
+                         [](const auto &info) { return info.param.name; });
+
+TEST(ConfigFolderTest, WithoutAHomeNothingIsWrittenAndTheProgramSaysSo)
+{
+    const Environment environment(nullptr, nullptr);
+    QString problem;
+    EXPECT_EQ(LoadSettings("/x", &problem).filePath, "/x");
+    EXPECT_EQ(problem, NoConfigFolderMessage());
+    EXPECT_FALSE(SaveSettings(DefaultSettings("/x"), &problem));
+    EXPECT_EQ(problem, NoConfigFolderMessage());
+    EXPECT_FALSE(WriteAutostartEntry(true, "/usr/bin/festmark", &problem));
+    EXPECT_FALSE(QFile::exists("/.config/Orvanta/Festmark.conf"));
+    EXPECT_FALSE(QFile::exists("/.config/autostart/Festmark.desktop"));
 }
 #endif
 
