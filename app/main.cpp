@@ -1,5 +1,6 @@
 #include "Console.h"
 #include "ListMode.h"
+#include "ModuleFile.h"
 #include "Strings.h"
 #include "Translations.h"
 #include "WindowModuleEntry.h"
@@ -43,11 +44,19 @@ int main(int argc, char *argv[])
                               QCoreApplication::applicationFilePath(), stdout, stderr);
     }
 
-    QLibrary window(WindowModulePath());
-    const auto run = reinterpret_cast<FestmarkRunWindow *>(window.resolve(kRunWindowSymbol));
+    // Checked before it is mapped: a module cut short would end the program by a bus error.
+    const QString modulePath = QDir::toNativeSeparators(WindowModulePath());
+    QString problem = ModuleFileProblem(modulePath);
+    QLibrary window(modulePath);
+    const auto run = problem.isEmpty()
+                         ? reinterpret_cast<FestmarkRunWindow *>(window.resolve(kRunWindowSymbol))
+                         : nullptr;
     if (run == nullptr) {
-        std::fprintf(stderr, "festmark: Das Fenster kann nicht geladen werden: %s\n",
-                     window.errorString().toLocal8Bit().constData());
+        if (problem.isEmpty()) // the loader's own reason, for whoever repairs it
+            problem = QStringLiteral("Das Fenstermodul %1 lässt sich nicht laden (%2).")
+                          .arg(modulePath, window.errorString());
+        std::fprintf(stderr, "festmark: %s Bitte installieren Sie Festmark neu.\n",
+                     problem.toLocal8Bit().constData());
         return 1;
     }
     return run(&argc, argv);

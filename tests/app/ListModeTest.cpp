@@ -514,6 +514,47 @@ TEST_F(ListModeTest, OutputIsWrittenIntoDevicesAndPipesAndNeverOverTheList)
 }
 #endif
 
+#ifndef _WIN32
+TEST_F(ListModeTest, ABrokenWindowModuleIsNamedInGermanWithTheRepair)
+{
+    // The program beside a module cut short, garbage, an empty file, or none at all.
+    QDir(m_dir.path()).mkpath("bin");
+    const QString program = Path("bin/festmark");
+    ASSERT_TRUE(QFile::copy(FESTMARK_BINARY, program));
+    QFile real(FESTMARK_WINDOW_MODULE);
+    ASSERT_TRUE(real.open(QIODevice::ReadOnly));
+    const QByteArray whole = real.readAll();
+    const QString module = Path("bin/" + QFileInfo(FESTMARK_WINDOW_MODULE).fileName());
+    const std::vector<std::pair<QByteArray, const char *>> cases = {
+        {whole.left(whole.size() / 2), "ist beschädigt"},
+        {whole.left(64), "ist beschädigt"},
+        {QByteArray(4096, 'x'), "ist beschädigt"},
+        {QByteArray(), "ist beschädigt"},
+    };
+    for (const auto &[content, said] : cases) {
+        QFile::remove(module);
+        QFile file(module);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        QProcess festmark;
+        festmark.start(program, {});
+        ASSERT_TRUE(festmark.waitForFinished(30000));
+        const QString err = QString::fromUtf8(festmark.readAllStandardError());
+        EXPECT_EQ(festmark.exitStatus(), QProcess::NormalExit) << content.size();
+        EXPECT_EQ(festmark.exitCode(), 1) << content.size();
+        EXPECT_TRUE(err.contains(QString::fromUtf8(said))) << err.toStdString();
+        EXPECT_TRUE(err.contains("Bitte installieren Sie Festmark neu.")) << err.toStdString();
+    }
+    QFile::remove(module);
+    QProcess festmark;
+    festmark.start(program, {});
+    ASSERT_TRUE(festmark.waitForFinished(30000));
+    EXPECT_EQ(festmark.exitCode(), 1);
+    EXPECT_TRUE(festmark.readAllStandardError().contains("fehlt."));
+}
+#endif
+
 TEST_F(ListModeTest, FileNamesOutsideAsciiAreOpenedByTheirOwnName)
 {
     // Windows hands the program its ANSI code page in argv: "Łukasz" would become "Lukasz".

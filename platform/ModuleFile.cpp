@@ -1,0 +1,95 @@
+#include "ModuleFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Little-endian fields, as both formats store them on the platforms this program runs on.
+template <typename T> bool Field(const QByteArray &bytes, qint64 at, T &value)
+{
+    if (at < 0 || at + static_cast<qint64>(sizeof(T)) > bytes.size())
+        return false;
+    std::memcpy(&value, bytes.constData() + at, sizeof(T));
+    return true;
+}
+
+#ifndef _WIN32
+// A 64-bit ELF file holds its program headers and everything they map, and its section
+// headers, within its size.
+bool IsWholeElf(QFile &file)
+{
+    const qint64 size = file.size();
+    const QByteArray header = file.read(64);
+    std::uint64_t phoff = 0, shoff = 0;
+    std::uint16_t phentsize = 0, phnum = 0, shentsize = 0, shnum = 0;
+    if (!header.startsWith("\x7f"
+                           "ELF\x02\x01") ||
+        !Field(header, 0x20, phoff) || !Field(header, 0x28, shoff) ||
+        !Field(header, 0x36, phentsize) || !Field(header, 0x38, phnum) ||
+        !Field(header, 0x3A, shentsize) || !Field(header, 0x3C, shnum))
+        return false;
+    const auto within = [size](std::uint64_t offset, std::uint64_t length) {
+        return offset <= static_cast<std::uint64_t>(size) &&
+               length <= static_cast<std::uint64_t>(size) - offset;
+    };
+    if (phnum == 0 || !within(phoff, std::uint64_t{phentsize} * phnum) ||
+        !within(shoff, std::uint64_t{shentsize} * shnum))
+        return false;
+    file.seek(static_cast<qint64>(phoff));
+    const QByteArray programHeaders = file.read(qint64{phentsize} * phnum);
+    for (int i = 0; i < phnum; ++i) {
+        std::uint64_t offset = 0, fileSize = 0;
+        if (!Field(programHeaders, qint64{i} * phentsize + 8, offset) ||
+            !Field(programHeaders, qint64{i} * phentsize + 0x20, fileSize) ||
+            !within(offset, fileSize))
+            return false;
+    }
+    return true;
+}
+#else
+// A PE file: its sections' raw data lie within its size.
+bool IsWholePe(QFile &file)
+{
+    const qint64 size = file.size();
+    const QByteArray bytes = file.read(4096);
+    std::uint32_t pe = 0;
+    std::uint16_t sections = 0, optionalSize = 0;
+    if (!bytes.startsWith("MZ") || !Field(bytes, 0x3C, pe) ||
+        bytes.mid(pe, 4) != QByteArray("PE\0\0", 4) || !Field(bytes, pe + 6, sections) ||
+        !Field(bytes, pe + 20, optionalSize))
+        return false;
+    const qint64 table = qint64{pe} + 24 + optionalSize;
+    for (int i = 0; i < sections; ++i) {
+        std::uint32_t rawSize = 0, rawOffset = 0;
+        if (!Field(bytes, table + i * 40 + 16, rawSize) ||
+            !Field(bytes, table + i * 40 + 20, rawOffset) || qint64{rawOffset} + rawSize > size)
+            return false;
+    }
+    return true;
+}
+#endif
+
+} // namespace
+
+QString ModuleFileProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("Das Fenstermodul %1 fehlt.").arg(path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Das Fenstermodul %1 lässt sich nicht lesen.").arg(path);
+#ifndef _WIN32
+    const bool whole = IsWholeElf(file);
+#else
+    const bool whole = IsWholePe(file);
+#endif
+    return whole ? QString()
+                 : QStringLiteral("Das Fenstermodul %1 ist beschädigt (unvollständig oder "
+                                  "kein Programmteil).")
+                       .arg(path);
+}
