@@ -10,11 +10,16 @@
 #else
 #include <QDir>
 #include <QFileInfo>
-#include <QMetaObject>
-#include <QObject>
 #include <QTemporaryDir>
 #include <canberra.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <map>
+#include <mutex>
+#include <thread>
 #endif
 
 namespace {
@@ -46,32 +51,42 @@ public:
 #else
 
 // libcanberra plays a sound once; when a play has finished, the next one starts, until the
-// sound is replaced or stopped. Each play has an id of its own, so that a late "finished"
-// of a sound stopped since never starts it again.
-class CanberraSoundService : public QObject, public SoundService {
+// sound is replaced or stopped. Each play has an id of its own, so that a late "finished" of
+// a sound stopped since never starts it again. All of it happens on a thread of its own: a
+// sound server that hangs (stopped, or busy) holds up neither the window nor a way out.
+class CanberraPlayer {
 public:
-    ~CanberraSoundService() override
+    ~CanberraPlayer()
     {
-        StopAll();
+        Stop();
         // Ends the plays and their threads: no "finished" comes after this.
         if (m_context != nullptr)
             ca_context_destroy(m_context);
     }
 
-    void PlayLooping(int id) override
+    void Loop(int id)
     {
-        StopAll();
+        Stop();
         m_sound = id;
         Play();
     }
 
-    void StopAll() override
+    void Stop()
     {
         m_sound = 0;
         if (m_context != nullptr && m_play != 0)
             ca_context_cancel(m_context, m_play);
         m_play = 0;
     }
+
+    void Finished(std::uint32_t play)
+    {
+        if (m_play == play && m_sound != 0)
+            Play();
+    }
+
+    // Called on one of libcanberra's threads with the finished play's id.
+    std::function<void(std::uint32_t)> onFinished;
 
 private:
     void Play()
@@ -85,25 +100,16 @@ private:
         ca_proplist_sets(properties, CA_PROP_MEDIA_FILENAME, QFile::encodeName(file).constData());
         ca_proplist_sets(properties, CA_PROP_CANBERRA_CACHE_CONTROL, "never");
         m_play = ++m_lastPlay;
-        if (ca_context_play_full(m_context, m_play, properties, &CanberraSoundService::Finished,
-                                 this) != CA_SUCCESS)
+        if (ca_context_play_full(m_context, m_play, properties, &CanberraPlayer::Done, this) !=
+            CA_SUCCESS)
             m_play = 0; // no server, no device: silence
         ca_proplist_destroy(properties);
     }
 
-    // On one of libcanberra's threads: the next play starts on the window's thread.
-    static void Finished(ca_context *, std::uint32_t play, int error, void *self)
+    static void Done(ca_context *, std::uint32_t play, int error, void *self)
     {
-        if (error != CA_SUCCESS)
-            return; // stopped, replaced, or the program is ending
-        auto *service = static_cast<CanberraSoundService *>(self);
-        QMetaObject::invokeMethod(
-            service,
-            [service, play] {
-                if (service->m_play == play && service->m_sound != 0)
-                    service->Play();
-            },
-            Qt::QueuedConnection);
+        if (error == CA_SUCCESS) // else stopped, replaced, or the program is ending
+            static_cast<CanberraPlayer *>(self)->onFinished(play);
     }
 
     bool Open()
@@ -181,6 +187,98 @@ private:
     std::uint32_t m_lastPlay = 0;
     std::unique_ptr<QTemporaryDir> m_folder;
     std::map<int, QString> m_files;
+};
+
+// The window's side: requests go to the player's thread and are never waited for.
+class CanberraSoundService : public SoundService {
+public:
+    CanberraSoundService()
+        : m_queue(std::make_shared<Queue>())
+    {
+        m_thread = std::thread([queue = m_queue] { Run(*queue); });
+    }
+
+    ~CanberraSoundService() override
+    {
+        Post({Request::Kind::Quit, 0});
+        // A player stuck in a hung server is left behind rather than waited for; the queue
+        // it shares lives on with it.
+        std::unique_lock lock(m_queue->mutex);
+        if (m_queue->ended.wait_for(lock, std::chrono::seconds(1),
+                                    [this] { return m_queue->done; })) {
+            lock.unlock();
+            m_thread.join();
+        } else {
+            lock.unlock();
+            m_thread.detach();
+        }
+    }
+
+    void PlayLooping(int id) override
+    {
+        Post({Request::Kind::Loop, static_cast<std::uint32_t>(id)});
+    }
+    void StopAll() override { Post({Request::Kind::Stop, 0}); }
+
+private:
+    struct Request {
+        enum class Kind { Loop, Stop, Finished, Quit } kind;
+        std::uint32_t value;
+    };
+    struct Queue {
+        std::mutex mutex;
+        std::condition_variable posted, ended;
+        std::deque<Request> requests;
+        bool done = false;
+
+        void Post(Request request)
+        {
+            {
+                const std::lock_guard lock(mutex);
+                requests.push_back(request);
+            }
+            posted.notify_one();
+        }
+    };
+
+    void Post(Request request) { m_queue->Post(request); }
+
+    static void Run(Queue &queue)
+    {
+        {
+            CanberraPlayer player;
+            player.onFinished = [&queue](std::uint32_t play) {
+                queue.Post({Request::Kind::Finished, play});
+            };
+            for (bool running = true; running;) {
+                std::unique_lock lock(queue.mutex);
+                queue.posted.wait(lock, [&queue] { return !queue.requests.empty(); });
+                const Request request = queue.requests.front();
+                queue.requests.pop_front();
+                lock.unlock();
+                switch (request.kind) {
+                case Request::Kind::Loop:
+                    player.Loop(static_cast<int>(request.value));
+                    break;
+                case Request::Kind::Stop:
+                    player.Stop();
+                    break;
+                case Request::Kind::Finished:
+                    player.Finished(request.value);
+                    break;
+                case Request::Kind::Quit:
+                    running = false;
+                    break;
+                }
+            }
+        }
+        const std::lock_guard lock(queue.mutex);
+        queue.done = true;
+        queue.ended.notify_all();
+    }
+
+    std::shared_ptr<Queue> m_queue;
+    std::thread m_thread;
 };
 
 #endif

@@ -3,6 +3,8 @@
 #include "Sound.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,6 +17,8 @@
 #include <memory>
 
 #ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -50,6 +54,33 @@ TEST(SoundServiceTest, WithoutASoundServerItIsSilentAndSaysNothing)
     });
     EXPECT_EQ(said, "");
     qunsetenv("PULSE_SERVER");
+}
+
+TEST(SoundServiceTest, AHungSoundServerHoldsUpNeitherPlayingNorTheEnd)
+{
+    // A server that takes the connection and never answers, as a stopped PulseAudio does.
+    QTemporaryDir dir;
+    const QByteArray socketPath = QFile::encodeName(dir.filePath("native"));
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.constData());
+    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(server, 4), 0);
+    qputenv("PULSE_SERVER", "unix:" + socketPath);
+    QElapsedTimer took;
+    took.start();
+    {
+        const std::unique_ptr<SoundService> sounds = CreateSoundService();
+        sounds->PlayLooping(151);
+        QTest::qWait(100);
+        sounds->StopAll();
+    }
+    // A hung player held the window for about 30 seconds before; now nothing waits for it
+    // longer than its one second of grace.
+    EXPECT_LT(took.elapsed(), 5000);
+    qunsetenv("PULSE_SERVER");
+    ::close(server);
 }
 
 // A sound server of the test's own with one null sink, and a recorder of what reaches it.
