@@ -12,6 +12,21 @@
 #include <unistd.h>
 #endif
 
+#include <atomic>
+
+namespace {
+
+// Lock-free, so that a signal handler may set it.
+std::atomic<bool> g_pending{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+} // namespace
+
+bool TerminationSignals::Pending() noexcept
+{
+    return g_pending.load(std::memory_order_relaxed);
+}
+
 #ifdef _WIN32
 namespace {
 
@@ -20,6 +35,7 @@ QPointer<TerminationSignals> g_instance;
 BOOL WINAPI OnConsoleEvent(DWORD)
 {
     // Runs on a thread of its own: the window's thread takes it from here.
+    g_pending.store(true, std::memory_order_relaxed);
     if (g_instance)
         QMetaObject::invokeMethod(g_instance.data(), &TerminationSignals::received,
                                   Qt::QueuedConnection);
@@ -47,6 +63,7 @@ int g_signalPipe[2] = {-1, -1};
 
 extern "C" void OnTerminationSignal(int)
 {
+    g_pending.store(true, std::memory_order_relaxed);
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
 }

@@ -13,6 +13,10 @@ public:
     explicit TerminationSignals(QObject *parent = nullptr);
     ~TerminationSignals() override;
 
+    // Whether one has arrived that the event loop has not yet taken: long work that holds the
+    // loop asks, and makes way, so that every way out is answered at once.
+    static bool Pending() noexcept;
+
 signals:
     void received();
 

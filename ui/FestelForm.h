@@ -22,6 +22,7 @@ class QProgressBar;
 class QPushButton;
 class SoundService;
 struct ScanHit;
+struct ScanWindow;
 
 namespace Ui {
 class CFestelForm;
@@ -78,6 +79,7 @@ private:
     friend class FormSink;
 
     // The scan's steps: one day's rows, one row, and one step of the progress bar.
+    void ReadAndScan(const ScanWindow &window, WaitCursor &wait);
     void ScanFileForDay(std::span<const ScanHit> rows);
     void AppendResultRow(const ScanHit &row);
     void StepProgress();

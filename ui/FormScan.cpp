@@ -8,6 +8,7 @@
 #include "Scan.h"
 #include "Services.h"
 #include "Sound.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -32,6 +33,19 @@ constexpr qint64 kProgressPaintMs = 40;
 
 } // namespace
 
+namespace {
+
+// Thrown out of a scan or a reading that a termination signal cuts short.
+struct ScanStopped {};
+
+void StopWhenTerminated()
+{
+    if (TerminationSignals::Pending())
+        throw ScanStopped{};
+}
+
+} // namespace
+
 class FormSink : public ScanSink {
 public:
     FormSink(CFestelForm &form, WaitCursor &wait)
@@ -42,6 +56,7 @@ public:
 
     void DayStarted(std::chrono::sys_days) override
     {
+        StopWhenTerminated();
         m_wait.Update();
         m_form.StepProgress();
     }
@@ -68,10 +83,30 @@ void CFestelForm::RunScan()
     m_progressSteps = 0;
     m_progressPainted.start();
 
+    // A termination signal cuts reading and scanning short: the program ends at once, its
+    // settings saved on the way out.
+    try {
+        ReadAndScan(window, wait);
+    } catch (const ScanStopped &) {
+        m_pendingRows.clear();
+        m_model->Reset(nullptr);
+        return;
+    }
+
+    m_progress->setValue(0);
+    ui->rangeCaption->setText(m_rangeText);
+    ShowTodaysFirstRow();
+    ScheduleMidnightScan();
+}
+
+void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
+{
     const std::string path = QDir::toNativeSeparators(m_filePath).toStdString();
     OpenError error = OpenError::None;
-    std::optional<DateList> list =
-        ReadDateListFile(m_filePath, m_oemFile, &error, [&wait] { wait.Update(); });
+    std::optional<DateList> list = ReadDateListFile(m_filePath, m_oemFile, &error, [&wait] {
+        StopWhenTerminated();
+        wait.Update();
+    });
     if (!list) {
         m_boxes.Show(this, Utf8Text(OpenFailureMessage(path, error)));
     } else {
@@ -96,11 +131,6 @@ void CFestelForm::RunScan()
                                               "kürzerer Zeitraum hilft."));
         }
     }
-
-    m_progress->setValue(0);
-    ui->rangeCaption->setText(m_rangeText);
-    ShowTodaysFirstRow();
-    ScheduleMidnightScan();
 }
 
 void CFestelForm::StepProgress()

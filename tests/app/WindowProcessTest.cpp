@@ -129,7 +129,8 @@ protected:
     }
 
     // Starts festmark over a date list and waits for its window.
-    void Start(const QByteArray &dateList = "14.03.1976 Anna wird # alt\n")
+    void Start(const QByteArray &dateList = "14.03.1976 Anna wird # alt\n",
+               const QByteArray &window = {})
     {
         const QString list = m_home.filePath("Festmark.txt");
         QFile listFile(list);
@@ -138,7 +139,7 @@ protected:
         listFile.close();
         QFile settings(SettingsFile());
         ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[Settings]\nFilePath=" + list.toUtf8() + "\nauto=0\n");
+        settings.write("[Settings]\nFilePath=" + list.toUtf8() + "\nauto=0\n" + window);
         settings.close();
 
         QProcessEnvironment env = Desktop::Get().Environment();
@@ -263,6 +264,27 @@ TEST_F(WindowProcessTest, SignalWhileTheFirstScansMessageIsOpenStillSaves)
     ASSERT_FALSE(WaitForWindow("Festmark").isEmpty()); // the message box
     Signal(SIGTERM);
     ExpectEndsCleanly();
+}
+
+TEST_F(WindowProcessTest, SignalDuringALongScanIsAnsweredAtOnceAndSaves)
+{
+    // 300,000 entries over the widest window: seconds of scanning, and more under the
+    // sanitizers. The signal comes while it runs.
+    QByteArray list;
+    for (int i = 0; i < 300000; ++i)
+        list += QByteArray::number(1 + i % 28) + '.' + QByteArray::number(1 + i % 12) + '.' +
+                QByteArray::number(1900 + i % 126) + " Eintrag " + QByteArray::number(i) +
+                " wird # alt\n";
+    Start(list, "Startday=3652\nStopday=13149\n");
+    QThread::msleep(1000);
+    ASSERT_EQ(m_program.state(), QProcess::Running) << "the scan ended before the signal";
+    Signal(SIGTERM);
+    ASSERT_TRUE(m_program.waitForFinished(1000)) << "the signal waited for the scan";
+    EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_program.exitCode(), 0);
+    QFile settings(SettingsFile());
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(settings.readAll().contains("Stopday=13149"));
 }
 
 TEST_F(WindowProcessTest, TabReachesInfoOptionsAndExitInTurn)
