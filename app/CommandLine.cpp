@@ -18,7 +18,8 @@ void AddOptions(QCommandLineParser &parser)
     parser.setApplicationDescription(QString::fromUtf8(
         "Festmark erinnert an runde Jubiläen. Ohne Optionen öffnet es sein Fenster; mit --list "
         "schreibt es die Jubiläen des Zeitraums um heute ins Terminal, mit --ics als "
-        "Kalenderdatei (iCalendar)."));
+        "Kalenderdatei (iCalendar). Die Ausgabe ist immer UTF-8, auch unter einer anderen "
+        "Spracheinstellung (Locale)."));
     // Qt's own help option would offer --help-all with options the program does not take.
     parser.addOptions({
         {{"h", "help", "?"}, QString::fromUtf8("Diese Hilfe zeigen.")},

@@ -555,6 +555,24 @@ TEST_F(ListModeTest, ABrokenWindowModuleIsNamedInGermanWithTheRepair)
 }
 #endif
 
+#ifndef _WIN32
+TEST_F(ListModeTest, OutputIsUtf8UnderALocaleOfAnotherEncoding)
+{
+    const QString file = Write("f.txt", "14.03.1976 J\xC3\xB6rg wird # alt\n");
+    QProcess festmark;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", Path("config"));
+    env.insert("LC_ALL", "de_DE.ISO-8859-1");
+    env.insert("LANG", "de_DE.ISO-8859-1");
+    festmark.setProcessEnvironment(env);
+    festmark.start(FESTMARK_BINARY, {"--list", "--file", file, "--date", "14.03.2026"});
+    ASSERT_TRUE(festmark.waitForFinished(30000));
+    EXPECT_TRUE(
+        festmark.readAllStandardOutput().endsWith("\tHJ\tJ\xC3\xB6rg wird 50 Jahre alt!\n"));
+    EXPECT_TRUE(QString::fromUtf8(festmark.readAllStandardError()).isEmpty());
+}
+#endif
+
 TEST_F(ListModeTest, FileNamesOutsideAsciiAreOpenedByTheirOwnName)
 {
     // Windows hands the program its ANSI code page in argv: "Łukasz" would become "Lukasz".

@@ -1,5 +1,6 @@
 // The real program on a real display (Xvfb with the openbox window manager), driven as a
 // person drives it: keys through xdotool, signals from outside, and the process's own end.
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -22,7 +23,14 @@ TEST(WindowProcessTest, NeedsAnXServerAndSignals)
 #else
 
 #include <csignal>
+#include <cstdio>
 #include <memory>
+#include <utility>
+#include <vector>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -146,6 +154,8 @@ protected:
         env.insert("HOME", m_home.path());
         env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
         env.insert("XDG_RUNTIME_DIR", m_home.filePath("runtime"));
+        for (const auto &[name, value] : m_environment)
+            env.insert(name, value);
         m_program.setProcessEnvironment(env);
         m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_program.start(FESTMARK_BINARY, {});
@@ -197,6 +207,7 @@ protected:
 
     QTemporaryDir m_home;
     QProcess m_program;
+    std::vector<std::pair<QString, QString>> m_environment; // for the program, beside the above
 };
 
 struct WayOut {
@@ -285,6 +296,26 @@ TEST_F(WindowProcessTest, SignalDuringALongScanIsAnsweredAtOnceAndSaves)
     QFile settings(SettingsFile());
     ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
     EXPECT_TRUE(settings.readAll().contains("Stopday=13149"));
+}
+
+TEST_F(WindowProcessTest, AHungSoundServerHoldsUpNeitherTheWindowNorASignal)
+{
+    // A sound server that takes the connection and never answers (a stopped PulseAudio), and
+    // a year anniversary today, whose tune would open it.
+    const QByteArray socketPath = QFile::encodeName(m_home.filePath("runtime/hung"));
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.constData());
+    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(server, 4), 0);
+    m_environment = {{"PULSE_SERVER", "unix:" + QString::fromUtf8(socketPath)}};
+    Start(QDate::currentDate().addYears(-50).toString("dd.MM.yyyy").toUtf8() +
+          " Anna wird # alt\n");
+    ASSERT_FALSE(MainWindow().isEmpty());
+    Signal(SIGTERM);
+    ExpectEndsCleanly();
+    ::close(server);
 }
 
 TEST_F(WindowProcessTest, TabReachesInfoOptionsAndExitInTurn)
