@@ -41,9 +41,10 @@ void CMainFrame::createMenus()
 {
     QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
     fileMenu->addAction(QStringLiteral("&Optionen"), m_form, &CFestelForm::OnOptionsButton);
-    fileMenu->addAction(QStringLiteral("Als Kalender exportieren..."), m_form,
+    fileMenu->addAction(QStringLiteral("Als &Kalender exportieren..."), m_form,
                         &CFestelForm::OnExportCalendar);
-    fileMenu->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
+    // The desktop's Quit key, by the same way out as the menu.
+    fileMenu->addAction(QStringLiteral("&Beenden"), QKeySequence::Quit, this, &QWidget::close);
 
     QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("&?"));
     QAction *help =
@@ -66,8 +67,12 @@ void CMainFrame::OnInitialUpdate()
 
 void CMainFrame::OnHelpIndex()
 {
-    CHelpWindow help(this);
-    help.exec();
+    // Beside the main window, not in its way: the help can stay open while the list is used.
+    if (m_help == nullptr)
+        m_help = new CHelpWindow(this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 void CMainFrame::OnAppAbout()

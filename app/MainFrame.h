@@ -33,4 +33,5 @@ private:
 
     SoundService &m_sounds;
     CFestelForm *m_form;
+    class CHelpWindow *m_help = nullptr; // made at its first F1, beside the window
 };

@@ -41,6 +41,17 @@ CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget
     m_infoButton = ui->infoButton;
     m_progress = ui->progressBar;
     m_grid = ui->resultGrid;
+    // Names and descriptions for screen readers; the pictures say what they show.
+    m_grid->setAccessibleName(QStringLiteral("Jubiläen"));
+    m_grid->setAccessibleDescription(
+        QStringLiteral("Datum und Meldung je Jubiläum; heute ist rot, ein Jahrestag gelb"));
+    m_progress->setAccessibleName(QStringLiteral("Fortschritt der Suche"));
+    ui->buntingPicture->setAccessibleName(QStringLiteral("Girlande"));
+    ui->spacerPicture->setAccessibleName(QStringLiteral("Bild"));
+    ui->infoButton->setAccessibleDescription(QStringLiteral("Version und Herkunft von Festmark"));
+    ui->optionsButton->setAccessibleDescription(
+        QStringLiteral("Zeitraum, Datumsliste und automatischen Start einstellen"));
+    ui->exitButton->setAccessibleDescription(QStringLiteral("Festmark beenden"));
     // The proportions of the home platform's form, in the desktop's font: a thin progress
     // bar, a large picture button and a column of buttons 15 characters wide.
     const QFontMetrics metrics = fontMetrics();

@@ -1,5 +1,6 @@
 #include "FlexGrid.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -27,6 +28,22 @@ CMSFlexGrid::CMSFlexGrid(QWidget *parent)
     setWordWrap(false);
     // Tab leaves the grid for the buttons instead of walking its cells.
     setTabKeyNavigation(false);
+    // The context menu names the keys, which the grid itself handles.
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *copy =
+        new QAction(QStringLiteral("&Kopieren\t") +
+                        QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText),
+                    this);
+    connect(copy, &QAction::triggered, this, [this] {
+        if (const QString text = SelectedText(); !text.isEmpty())
+            QGuiApplication::clipboard()->setText(text);
+    });
+    auto *all =
+        new QAction(QStringLiteral("&Alle auswählen\t") +
+                        QKeySequence(QKeySequence::SelectAll).toString(QKeySequence::NativeText),
+                    this);
+    connect(all, &QAction::triggered, this, &QAbstractItemView::selectAll);
+    addActions({copy, all});
 }
 
 void CMSFlexGrid::SetColumnWidth(int column, int twips)

@@ -23,6 +23,14 @@ COptionsDlg::COptionsDlg(const Settings &settings, const QString &defaultFilePat
     ui->filePathEdit->setMinimumWidth(ui->filePathEdit->fontMetrics().averageCharWidth() * 48);
     // "..." is a small square button beside the path, as high as the field.
     ui->browseButton->setFixedWidth(ui->filePathEdit->sizeHint().height() * 3 / 2);
+    // A screen reader tells the two spin boxes apart by their labels, and hears what "..."
+    // does.
+    ui->startDaysLabel->setBuddy(ui->startDaysSpin);
+    ui->stopDaysLabel->setBuddy(ui->stopDaysSpin);
+    ui->startDaysSpin->setAccessibleName(QStringLiteral("bis vor ... Tagen"));
+    ui->stopDaysSpin->setAccessibleName(QStringLiteral("bis in ... Tagen"));
+    ui->browseButton->setAccessibleName(QStringLiteral("Durchsuchen"));
+    ui->filePathEdit->setAccessibleName(QStringLiteral("Dateiname"));
     connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &COptionsDlg::accept);
     connect(ui->buttonBox->button(QDialogButtonBox::RestoreDefaults), &QPushButton::clicked, this,
             &COptionsDlg::OnDefaultsButton);

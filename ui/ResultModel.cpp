@@ -1,5 +1,7 @@
 #include "ResultModel.h"
 
+#include <QStringList>
+
 #include "Services.h"
 
 #include <QColor>
@@ -115,6 +117,15 @@ QVariant CResultModel::data(const QModelIndex &index, int role) const
         return ColoursOf(hit, index.column()).back;
     case Qt::ForegroundRole:
         return ColoursOf(hit, index.column()).text;
+    case Qt::AccessibleDescriptionRole: {
+        // What the colours say, for a screen reader.
+        QStringList said;
+        if (hit.today)
+            said << QStringLiteral("heute");
+        if (hit.jubilee.IsYear())
+            said << QStringLiteral("Jahrestag");
+        return said.join(QStringLiteral(", "));
+    }
     case Qt::TextAlignmentRole:
         // The home platform's grid centres the date (alignment code 3).
         return index.column() == 0 ? QVariant(Qt::AlignHCenter | Qt::AlignVCenter) : QVariant();

@@ -6,6 +6,7 @@
 #include "Recorders.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QIcon>
 #include <QMenuBar>
 #include <QProcess>
@@ -93,9 +94,10 @@ TEST_F(MainFrameTest, MenuHasFileAndHelpWithTheirCommands)
     }
     EXPECT_EQ(menus, (QStringList{"&Datei", "&?"}));
     EXPECT_EQ(items,
-              (QStringList{"&Optionen", "Als Kalender exportieren...", "&Beenden", "&Hilfethemen",
+              (QStringList{"&Optionen", "Als &Kalender exportieren...", "&Beenden", "&Hilfethemen",
                            "-", QString::fromUtf8("Inf&o über Festmark...")}));
     EXPECT_TRUE(Command(frame, 1, 0)->shortcuts().contains(QKeySequence(Qt::Key_F1)));
+    EXPECT_EQ(Command(frame, 0, 2)->shortcut(), QKeySequence(QKeySequence::Quit)); // Ctrl+Q
 }
 
 // Each way out of the window reaches the application's one way out; the form, and with it
@@ -169,10 +171,15 @@ TEST_F(MainFrameTest, HelpExplainsTheListTheColoursAndTheOptions)
                               "Optionen", "3652", "13149"})
         EXPECT_TRUE(help.contains(QString::fromUtf8(topic))) << topic;
     CMainFrame frame(m_boxes, m_sounds);
-    QString title;
-    WhenModalShown([&title](QWidget *modal) { title = modal->windowTitle(); });
     frame.OnHelpIndex();
-    EXPECT_EQ(title, "Festmark-Hilfe");
+    // Open beside the main window, which stays usable.
+    const auto *window = frame.findChild<QDialog *>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Festmark-Hilfe");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    frame.OnHelpIndex(); // again: the same window
+    EXPECT_EQ(frame.findChildren<QDialog *>().size(), 1);
 }
 
 // Both exports of one list, their DTSTAMP aside: the window's and festmark --ics.

@@ -239,8 +239,8 @@ INSTANTIATE_TEST_SUITE_P(
     Ways, WayOutTest,
     testing::Values(WayOut{"ExitButtonMnemonic", {"alt+b"}}, WayOut{"Return", {"Return"}},
                     WayOut{"MenuBeenden", {"alt+d", "b"}}, WayOut{"AltF4", {"alt+F4"}},
-                    WayOut{"Sigterm", {}, SIGTERM}, WayOut{"Sigint", {}, SIGINT},
-                    WayOut{"Sighup", {}, SIGHUP}),
+                    WayOut{"CtrlQ", {"ctrl+q"}}, WayOut{"Sigterm", {}, SIGTERM},
+                    WayOut{"Sigint", {}, SIGINT}, WayOut{"Sighup", {}, SIGHUP}),
     [](const auto &info) { return info.param.name; });
 
 struct OpenDialog {

@@ -4,6 +4,7 @@
 #include "Recorders.h"
 #include "Services.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -261,6 +262,25 @@ TEST_F(FestelFormTest, AnAddressBookOpensWithoutABoxAndAYearlessBirthdayTodayPla
     EXPECT_TRUE(m_boxes.texts.isEmpty());
     EXPECT_EQ(Rows(), QStringList{"14.03.2026 | Anna hat Geburtstag!"});
     EXPECT_EQ(m_sounds.events, QStringList{"play 151"});
+}
+
+TEST_F(FestelFormTest, ScreenReadersHearWhatTheColoursSayAndTheListOffersCopying)
+{
+    List("14.03.1976 Anna wird # alt\n14.02.2026 Seit # dabei\n15.03.1976 Bert wird # alt\n");
+    StoreWindow(0, 1);
+    CFestelForm &form = Form();
+    form.RunScan();
+    const QAbstractItemView *grid = form.findChild<QAbstractItemView *>("resultGrid");
+    QStringList said;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        said << grid->model()->index(row, 1).data(Qt::AccessibleDescriptionRole).toString();
+    EXPECT_EQ(said, (QStringList{"heute, Jahrestag", "heute", "Jahrestag"}));
+    EXPECT_EQ(grid->accessibleName(), QString::fromUtf8("Jubiläen"));
+    QStringList menu;
+    for (const QAction *action : grid->actions())
+        menu << action->text().section('\t', 0, 0);
+    EXPECT_EQ(menu, (QStringList{"&Kopieren", QString::fromUtf8("&Alle auswählen")}));
+    EXPECT_EQ(grid->contextMenuPolicy(), Qt::ActionsContextMenu);
 }
 
 TEST_F(FestelFormTest, DestructorSavesTheSettingsAndTheAutostartEntry)
