@@ -33,7 +33,21 @@ inline void PrintTo(const QStringList &texts, std::ostream *os)
 // Message boxes and sounds that only take note, so that nothing blocks or plays in tests.
 struct RecordingBoxes : MessageBoxService {
     void Show(QWidget *, const QString &text) override { texts.append(text); }
+    int Ask(QWidget *, const QString &text, const QStringList &buttons) override
+    {
+        texts.append(text);
+        asked.append(buttons);
+        return answer;
+    }
+    bool OpenInEditor(const QString &path) override
+    {
+        opened.append(path);
+        return true;
+    }
     QStringList texts;
+    QList<QStringList> asked;
+    int answer = -1; // what Ask answers: closed
+    QStringList opened;
 };
 
 struct RecordingSounds : SoundService {

@@ -80,6 +80,7 @@ private:
 
     // The scan's steps: one day's rows, one row, and one step of the progress bar.
     void ReadAndScan(const ScanWindow &window, WaitCursor &wait);
+    void OfferFirstStart(); // no list at the default place: the example, or another file
     void ScanFileForDay(std::span<const ScanHit> rows);
     void AppendResultRow(const ScanHit &row);
     void StepProgress();
@@ -112,8 +113,9 @@ private:
     std::vector<std::vector<ScanHit>> m_pendingRows; // found, not yet in the grid
     int m_progressSteps = 0;                         // days scanned so far
     QElapsedTimer m_progressPainted;
-    bool m_codePageReported = false; // a missing code page is told once
-    bool m_todaySoundPlayed = false; // the jubilee sound has started in this scan
+    bool m_codePageReported = false;  // a missing code page is told once
+    bool m_firstStartOffered = false; // the newcomer's box, once a run
+    bool m_todaySoundPlayed = false;  // the jubilee sound has started in this scan
     QString m_settingsProblem;
     QTimer m_midnightTimer;
 };

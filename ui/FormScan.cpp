@@ -7,14 +7,18 @@
 #include "ResultModel.h"
 #include "Scan.h"
 #include "Services.h"
+#include "SettingsStore.h"
 #include "Sound.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QTimeZone>
+#include <QTimer>
 
 #include <cstdint>
 #include <memory>
@@ -108,7 +112,13 @@ void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
         wait.Update();
     });
     if (!list) {
-        m_boxes.Show(this, Utf8Text(OpenFailureMessage(path, error)));
+        if (error == OpenError::NotFound && m_filePath == m_defaultFilePath &&
+            !m_firstStartOffered) {
+            m_firstStartOffered = true;
+            OfferFirstStart();
+        } else {
+            m_boxes.Show(this, Utf8Text(OpenFailureMessage(path, error)));
+        }
     } else {
         // Reported once per scan: one typo must not cost a box per day.
         if (list->BadLineCount() > 0)
@@ -131,6 +141,43 @@ void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
                                               "kürzerer Zeitraum hilft."));
         }
     }
+}
+
+void CFestelForm::OfferFirstStart()
+{
+    // A newcomer has no list yet: what to do next, and what Festmark does by itself.
+    const int answer = m_boxes.Ask(
+        this,
+        QStringLiteral(
+            "Willkommen bei Festmark! Es gibt noch keine Datumsliste %1.\n\n"
+            "Sie können mit der Beispielliste beginnen: Festmark legt sie dort an und öffnet sie "
+            "in Ihrem Editor, damit Sie Ihre eigenen Tage eintragen. Oder Sie wählen unter "
+            "„Optionen“ eine andere Datei.\n\n"
+            "Festmark startet bei jeder Anmeldung von selbst, um an die Tage zu erinnern; "
+            "abschalten lässt sich das unter „Optionen“, „automatisch starten“.")
+            .arg(QDir::toNativeSeparators(m_filePath)),
+        {QStringLiteral("Mit der &Beispielliste beginnen"),
+         QStringLiteral("Andere &Datei wählen..."), QStringLiteral("&Schließen")});
+    if (answer == 1) {
+        QTimer::singleShot(0, this, &CFestelForm::OnOptionsButton);
+        return;
+    }
+    if (answer != 0)
+        return;
+    QFile example(QStringLiteral(":/Festmark.txt"));
+    QString why = QStringLiteral("nicht im Programm");
+    if (example.open(QIODevice::ReadOnly)) {
+        QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+        if (ReplaceFileWhole(m_filePath, example.readAll(), &why))
+            why.clear();
+    }
+    if (!why.isEmpty()) {
+        m_boxes.Show(this, QStringLiteral("Die Beispielliste ließ sich nicht als %1 anlegen: %2")
+                               .arg(QDir::toNativeSeparators(m_filePath), why));
+        return;
+    }
+    m_boxes.OpenInEditor(m_filePath);
+    QTimer::singleShot(0, this, &CFestelForm::RunScan);
 }
 
 void CFestelForm::StepProgress()

@@ -2,6 +2,7 @@
 
 #include "Strings.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QUrl>
 
 void MessageBoxService::Show(QWidget *owner, const QString &text)
 {
@@ -71,6 +73,25 @@ QString GetOpenFileName(QWidget *parent)
 {
     // Open mode, no filter and no default name; read-only files are fine to read.
     return QFileDialog::getOpenFileName(parent);
+}
+
+int MessageBoxService::Ask(QWidget *owner, const QString &text, const QStringList &buttons)
+{
+    QMessageBox box(QMessageBox::NoIcon, LoadResString(ids::kAppName), text, QMessageBox::NoButton,
+                    owner);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton *> added;
+    for (const QString &label : buttons)
+        added.append(box.addButton(label, QMessageBox::AcceptRole));
+    if (!added.isEmpty())
+        box.setDefaultButton(static_cast<QPushButton *>(added.constFirst()));
+    box.exec();
+    return static_cast<int>(added.indexOf(box.clickedButton()));
+}
+
+bool MessageBoxService::OpenInEditor(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 CalendarExportChoice GetCalendarExport(QWidget *parent, const QString &folder)

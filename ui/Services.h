@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <string_view>
@@ -10,6 +11,7 @@
 class QIcon;
 class QPixmap;
 class QPushButton;
+
 class QWidget;
 
 // What the window's parts share: message boxes, the wait cursor, texts and pictures from the
@@ -21,6 +23,11 @@ class MessageBoxService {
 public:
     virtual ~MessageBoxService() = default;
     virtual void Show(QWidget *owner, const QString &text);
+    // A question with buttons of its own, the first one the default: the index of the one
+    // pressed, or -1 when the box was closed otherwise.
+    virtual int Ask(QWidget *owner, const QString &text, const QStringList &buttons);
+    // Opens a file in the desktop's default program for it (the user's editor for a list).
+    virtual bool OpenInEditor(const QString &path);
 };
 
 // The wait cursor for work that holds the event loop: shown by the first Update() once the

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -205,6 +206,31 @@ TEST_F(FestelFormTest, MissingFileGivesOneBoxAndTheWindowsCaption)
     EXPECT_EQ(Rows(), QStringList());
     EXPECT_EQ(Caption(), QString::fromUtf8("Jubiläen vom 12.03.2026 bis zum 21.03.2026"));
     EXPECT_EQ(Progress(form).value(), 0);
+}
+
+TEST_F(FestelFormTest, AFirstStartWithoutAListOffersTheExampleOnceAndSaysItStartsAtLogin)
+{
+    // The default place, beside the program, with no list there yet.
+    const QString beside = DefaultFilePath(QCoreApplication::applicationFilePath());
+    QFile::remove(beside);
+    CFestelForm &form = Form();
+    Settings settings = form.CurrentSettings();
+    settings.filePath = beside;
+    form.ApplySettings(settings);
+    m_boxes.texts.clear();
+    m_boxes.answer = 0; // "Mit der Beispielliste beginnen"
+    form.RunScan();
+    ASSERT_EQ(m_boxes.asked.size(), 1);
+    EXPECT_EQ(m_boxes.asked[0].size(), 3);
+    EXPECT_TRUE(m_boxes.texts[0].contains(QString::fromUtf8("„Optionen“, „automatisch starten“")));
+    EXPECT_EQ(m_boxes.opened, QStringList{beside}); // in the user's editor
+    QCoreApplication::processEvents();              // the scan of the new list
+    EXPECT_TRUE(ShownRows(form).contains("19.03.2026 | Noch -40 Wochen bis Heiligabend!"))
+        << ShownRows(form).join('\n').toStdString();
+    QFile::remove(beside);
+    form.RunScan(); // missing again: now the plain reason, the offer was made once
+    EXPECT_EQ(m_boxes.asked.size(), 1);
+    EXPECT_TRUE(m_boxes.texts.constLast().contains("Datei nicht gefunden"));
 }
 
 TEST_F(FestelFormTest, BadLinesGiveOneBoxPerScanAndTheRestIsScanned)
