@@ -4,13 +4,36 @@
 #include "Services.h"
 #include "Strings.h"
 
+#include <QImage>
 #include <QPalette>
+#include <QPixmap>
 
 #include <algorithm>
 
 namespace {
 
 constexpr int kOkBitmap = 143;
+
+// The OK picture's dark writing drawn in the palette's button text colour (readable on a dark
+// theme too), its check mark kept, and the picture as tall as a line of the button's font.
+QPixmap ForPalette(const QPixmap &bitmap, const QPalette &palette, int lineHeight)
+{
+    if (bitmap.isNull())
+        return bitmap;
+    QImage image = bitmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    const QColor text = palette.color(QPalette::ButtonText);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = QColor::fromRgba(line[x]);
+            if (pixel.alpha() > 0 && pixel.hsvSaturation() < 64 && pixel.value() < 128)
+                line[x] = qRgba(text.red(), text.green(), text.blue(), pixel.alpha());
+        }
+    }
+    const int height = std::max(bitmap.height(), lineHeight);
+    return QPixmap::fromImage(image.scaledToHeight(
+        height, height % bitmap.height() == 0 ? Qt::FastTransformation : Qt::SmoothTransformation));
+}
 
 } // namespace
 
@@ -35,7 +58,8 @@ CAboutDlg::CAboutDlg(QWidget *parent)
                                    metrics.lineSpacing() * 4 + margins + metrics.descent());
     ui->featuresEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ui->featuresEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    SetButtonImage(ui->okButton, LoadBitmap(kOkBitmap));
+    SetButtonImage(ui->okButton, ForPalette(LoadBitmap(kOkBitmap), ui->okButton->palette(),
+                                            ui->okButton->fontMetrics().height()));
     ui->okButton->setFocus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -2,12 +2,17 @@
 #include "AboutDlg.h"
 #include "Recorders.h"
 
+#include <QApplication>
+#include <QImage>
 #include <QLabel>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,8 +41,44 @@ TEST(AboutDlgTest, ShowsVersionMakerPicturesAndTheFeatureList)
                            "- Sanduhr, Progressbar, Button mit Bitmap", "- Sound in Infobox"}));
 
     auto *ok = about.findChild<QPushButton *>();
-    EXPECT_EQ(ok->iconSize(), QSize(60, 9)); // bitmap 143 instead of the text
+    // Bitmap 143 instead of the text, as tall as a line of the button's font.
+    EXPECT_EQ(ok->iconSize().height(), std::max(9, ok->fontMetrics().height()));
+    EXPECT_NEAR(ok->iconSize().width(), ok->iconSize().height() * 60 / 9, 1);
     EXPECT_EQ(ok->accessibleName(), "OK");
+}
+
+TEST(AboutDlgTest, TheOkPictureIsReadableOnADarkPaletteAndGrowsWithA18PointFont)
+{
+    const QPalette light = QApplication::palette();
+    const QFont font = QApplication::font();
+    QPalette dark = light;
+    dark.setColor(QPalette::Button, QColor(0x30, 0x30, 0x30));
+    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+    QApplication::setPalette(dark);
+    QFont large = font;
+    large.setPointSize(18);
+    QApplication::setFont(large);
+    {
+        CAboutDlg about;
+        const auto *ok = about.findChild<QPushButton *>();
+        EXPECT_EQ(ok->iconSize().height(), ok->fontMetrics().height());
+        EXPECT_GT(ok->iconSize().height(), 20);
+        // Its writing is now light: no opaque grey pixel is dark any more.
+        const QImage picture = ok->icon().pixmap(ok->iconSize()).toImage();
+        int writing = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor pixel = picture.pixelColor(x, y);
+                if (pixel.alpha() < 200 || pixel.hsvSaturation() > 64)
+                    continue;
+                ++writing;
+                EXPECT_GT(pixel.value(), 128) << x << "," << y;
+            }
+        }
+        EXPECT_GT(writing, 0);
+    }
+    QApplication::setPalette(light);
+    QApplication::setFont(font);
 }
 
 TEST(AboutDlgTest, OkIsTheFirstTabStopHasTheFocusAndCloses)
