@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "HungServer.h"
+
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -28,8 +30,6 @@ TEST(WindowProcessTest, NeedsAnXServerAndSignals)
 #include <utility>
 #include <vector>
 
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -303,19 +303,14 @@ TEST_F(WindowProcessTest, AHungSoundServerHoldsUpNeitherTheWindowNorASignal)
     // A sound server that takes the connection and never answers (a stopped PulseAudio), and
     // a year anniversary today, whose tune would open it.
     const QByteArray socketPath = QFile::encodeName(m_home.filePath("runtime/hung"));
-    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.constData());
-    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(server, 4), 0);
+    const HungServer server(socketPath);
+    ASSERT_TRUE(server.Listening());
     m_environment = {{"PULSE_SERVER", "unix:" + QString::fromUtf8(socketPath)}};
     Start(QDate::currentDate().addYears(-50).toString("dd.MM.yyyy").toUtf8() +
           " Anna wird # alt\n");
     ASSERT_FALSE(MainWindow().isEmpty());
     Signal(SIGTERM);
     ExpectEndsCleanly();
-    ::close(server);
 }
 
 TEST_F(WindowProcessTest, TabReachesInfoOptionsAndExitInTurn)

@@ -11,14 +11,14 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+#include "HungServer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <memory>
 
 #ifndef _WIN32
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -61,12 +61,8 @@ TEST(SoundServiceTest, AHungSoundServerHoldsUpNeitherPlayingNorTheEnd)
     // A server that takes the connection and never answers, as a stopped PulseAudio does.
     QTemporaryDir dir;
     const QByteArray socketPath = QFile::encodeName(dir.filePath("native"));
-    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.constData());
-    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(server, 4), 0);
+    const HungServer server(socketPath);
+    ASSERT_TRUE(server.Listening());
     qputenv("PULSE_SERVER", "unix:" + socketPath);
     QElapsedTimer took;
     took.start();
@@ -80,7 +76,6 @@ TEST(SoundServiceTest, AHungSoundServerHoldsUpNeitherPlayingNorTheEnd)
     // longer than its one second of grace.
     EXPECT_LT(took.elapsed(), 5000);
     qunsetenv("PULSE_SERVER");
-    ::close(server);
 }
 
 // A sound server of the test's own with one null sink, and a recorder of what reaches it.
