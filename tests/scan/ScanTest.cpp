@@ -146,11 +146,10 @@ TEST(ScanRowsTest, ADayWithoutYearComesBackEveryYearWithoutACount)
     const std::string cards = "BEGIN:VCARD\nFN:Anna\nBDAY:--0314\nEND:VCARD\n"
                               "BEGIN:VCARD\nFN:Leo\nBDAY:--0229\nEND:VCARD\n";
     EXPECT_EQ(Scan(cards, k14March2026, 800, 400).Lines(),
-              (std::vector<std::string>{"29.02.2024 -J Leo hat Geburtstag!",
-                                        "14.03.2024 -J Anna hat Geburtstag!",
-                                        "14.03.2025 -J Anna hat Geburtstag!",
-                                        "14.03.2026 HJ Anna hat Geburtstag!",
-                                        "14.03.2027 -J Anna hat Geburtstag!"}));
+              (std::vector<std::string>{
+                  "29.02.2024 -J Leo hat Geburtstag!", "14.03.2024 -J Anna hat Geburtstag!",
+                  "14.03.2025 -J Anna hat Geburtstag!", "14.03.2026 HJ Anna hat Geburtstag!",
+                  "14.03.2027 -J Anna hat Geburtstag!"}));
 }
 
 TEST(ScanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
