@@ -3,18 +3,30 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace {
 
 // Little-endian fields, as both formats store them on the platforms this program runs on.
-template <typename T> bool Field(const QByteArray &bytes, qint64 at, T &value)
+template <typename T> bool Field(std::string_view bytes, qint64 at, T &value)
 {
-    if (at < 0 || at + static_cast<qint64>(sizeof(T)) > bytes.size())
+    if (at < 0 || static_cast<std::size_t>(at) + sizeof(T) > bytes.size())
         return false;
-    std::memcpy(&value, bytes.constData() + at, sizeof(T));
+    std::memcpy(&value, bytes.data() + at, sizeof(T));
     return true;
+}
+
+// Up to `length` bytes from the file's current place.
+std::string ReadBytes(QFile &file, qint64 length)
+{
+    std::string bytes(static_cast<std::size_t>(std::max<qint64>(length, 0)), '\0');
+    const qint64 got = file.read(bytes.data(), length);
+    bytes.resize(static_cast<std::size_t>(std::max<qint64>(got, 0)));
+    return bytes;
 }
 
 #ifndef _WIN32
@@ -23,11 +35,12 @@ template <typename T> bool Field(const QByteArray &bytes, qint64 at, T &value)
 bool IsWholeElf(QFile &file)
 {
     const qint64 size = file.size();
-    const QByteArray header = file.read(64);
+    const std::string header = ReadBytes(file, 64);
     std::uint64_t phoff = 0, shoff = 0;
     std::uint16_t phentsize = 0, phnum = 0, shentsize = 0, shnum = 0;
-    if (!header.startsWith("\x7f"
-                           "ELF\x02\x01") ||
+    if (header.rfind("\x7f"
+                     "ELF\x02\x01",
+                     0) != 0 ||
         !Field(header, 0x20, phoff) || !Field(header, 0x28, shoff) ||
         !Field(header, 0x36, phentsize) || !Field(header, 0x38, phnum) ||
         !Field(header, 0x3A, shentsize) || !Field(header, 0x3C, shnum))
@@ -40,7 +53,7 @@ bool IsWholeElf(QFile &file)
         !within(shoff, std::uint64_t{shentsize} * shnum))
         return false;
     file.seek(static_cast<qint64>(phoff));
-    const QByteArray programHeaders = file.read(qint64{phentsize} * phnum);
+    const std::string programHeaders = ReadBytes(file, qint64{phentsize} * phnum);
     for (int i = 0; i < phnum; ++i) {
         std::uint64_t offset = 0, fileSize = 0;
         if (!Field(programHeaders, qint64{i} * phentsize + 8, offset) ||
@@ -55,12 +68,12 @@ bool IsWholeElf(QFile &file)
 bool IsWholePe(QFile &file)
 {
     const qint64 size = file.size();
-    const QByteArray bytes = file.read(4096);
+    const std::string bytes = ReadBytes(file, 4096);
     std::uint32_t pe = 0;
     std::uint16_t sections = 0, optionalSize = 0;
-    if (!bytes.startsWith("MZ") || !Field(bytes, 0x3C, pe) ||
-        bytes.mid(pe, 4) != QByteArray("PE\0\0", 4) || !Field(bytes, pe + 6, sections) ||
-        !Field(bytes, pe + 20, optionalSize))
+    if (bytes.rfind("MZ", 0) != 0 || !Field(bytes, 0x3C, pe) ||
+        std::size_t{pe} + 4 > bytes.size() || bytes.compare(pe, 4, std::string("PE\0\0", 4)) != 0 ||
+        !Field(bytes, pe + 6, sections) || !Field(bytes, pe + 20, optionalSize))
         return false;
     const qint64 table = qint64{pe} + 24 + optionalSize;
     for (int i = 0; i < sections; ++i) {
