@@ -313,6 +313,32 @@ TEST_F(WindowProcessTest, AHungSoundServerHoldsUpNeitherTheWindowNorASignal)
     ExpectEndsCleanly();
 }
 
+TEST_F(WindowProcessTest, AMidnightThatDoesNotExistIsWaitedForNotPolledEverySecond)
+{
+    // libfaketime in the program's own process: Havana ten seconds before 08.03.2026, whose
+    // 00:00 does not exist (clocks go from 23:59:59 to 01:00).
+    const QString faketime = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+    if (!QFile::exists(faketime))
+        GTEST_SKIP() << "no libfaketime (faketime)";
+    m_environment = {
+        {"LD_PRELOAD", faketime},
+        {"FAKETIME", "@2026-03-07 23:59:50"},
+        {"TZ", "America/Havana"},
+        {"ASAN_OPTIONS", qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0"}};
+    Start("kein Datum\n14.03.1976 Anna wird # alt\n");
+    const QString box = WaitForWindow("Festmark"); // the first scan's bad line
+    ASSERT_FALSE(box.isEmpty());
+    Type(box, {"Return"});
+    // The next scan comes at the next day's first moment, ten seconds on; a wait fallen to its
+    // one second would bring the box back at once.
+    QThread::msleep(3000);
+    EXPECT_TRUE(
+        Desktop::Get().Xdotool({"search", "--onlyvisible", "--name", "^Festmark$"}).isEmpty())
+        << "the window scanned again before the day began";
+    Signal(SIGTERM);
+    ExpectEndsCleanly();
+}
+
 TEST_F(WindowProcessTest, TabReachesInfoOptionsAndExitInTurn)
 {
     Start();
