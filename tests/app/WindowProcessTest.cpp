@@ -72,7 +72,7 @@ public:
         return env;
     }
 
-private:
+    // A desktop of a test's own, for a test that ends its X server.
     Desktop()
     {
         for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
@@ -101,6 +101,8 @@ private:
         }
     }
 
+    void KillServer() { m_xvfb.kill(); }
+
     ~Desktop()
     {
         for (QProcess *process : {&m_openbox, &m_xvfb}) {
@@ -109,6 +111,7 @@ private:
         }
     }
 
+private:
     QTemporaryDir m_runtime;
     QProcess m_xvfb;
     QProcess m_openbox;
@@ -150,7 +153,7 @@ protected:
         settings.write("[Settings]\nFilePath=" + list.toUtf8() + "\nauto=0\n" + window);
         settings.close();
 
-        QProcessEnvironment env = Desktop::Get().Environment();
+        QProcessEnvironment env = m_desktop->Environment();
         env.insert("HOME", m_home.path());
         env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
         env.insert("XDG_RUNTIME_DIR", m_home.filePath("runtime"));
@@ -165,8 +168,8 @@ protected:
     // Waits for a visible window whose title is exactly `title`; its id, or empty.
     QString WaitForWindow(const QString &title) const
     {
-        return Desktop::Get()
-            .Xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"})
+        return m_desktop
+            ->Xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"})
             .section('\n', 0, 0);
     }
 
@@ -182,9 +185,9 @@ protected:
     // Keys as a person types them into the active window.
     void Type(const QString &window, const QStringList &keys) const
     {
-        Desktop::Get().Xdotool({"windowactivate", "--sync", window});
+        m_desktop->Xdotool({"windowactivate", "--sync", window});
         QStringList arguments{"key", "--clearmodifiers", "--delay", "100"};
-        Desktop::Get().Xdotool(arguments + keys);
+        m_desktop->Xdotool(arguments + keys);
     }
 
     void Signal(int number) const { ::kill(static_cast<pid_t>(m_program.processId()), number); }
@@ -208,6 +211,7 @@ protected:
     QTemporaryDir m_home;
     QProcess m_program;
     std::vector<std::pair<QString, QString>> m_environment; // for the program, beside the above
+    Desktop *m_desktop = &Desktop::Get();
 };
 
 struct WayOut {
@@ -337,6 +341,30 @@ TEST_F(WindowProcessTest, AMidnightThatDoesNotExistIsWaitedForNotPolledEverySeco
         << "the window scanned again before the day began";
     Signal(SIGTERM);
     ExpectEndsCleanly();
+}
+
+TEST_F(WindowProcessTest, OptionsConfirmedWithOkSurviveTheDisplayDying)
+{
+    // A display of this test's own, to end under the program's feet. The stored settings
+    // hold no window yet: only a save on OK writes one.
+    Desktop own;
+    if (!own.Ready())
+        GTEST_SKIP() << own.WhyNot().toStdString();
+    m_desktop = &own;
+    Start();
+    const QString window = MainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    Type(window, {"alt+o"});
+    const QString options = WaitForWindow("Festmark-Optionen");
+    ASSERT_FALSE(options.isEmpty());
+    Type(options, {"Return"}); // OK, the default button
+    QThread::msleep(1000);
+    own.KillServer();
+    ASSERT_TRUE(m_program.waitForFinished(10000)) << "the program outlived its display";
+    QFile settings(SettingsFile());
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    const QByteArray saved = settings.readAll();
+    EXPECT_TRUE(saved.contains("Startday=2") && saved.contains("Stopday=7")) << saved.toStdString();
 }
 
 TEST_F(WindowProcessTest, TabReachesInfoOptionsAndExitInTurn)
