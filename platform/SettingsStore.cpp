@@ -54,7 +54,7 @@ QByteArray IniString(const QString &value)
 
 QString ConfigFolder()
 {
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (QDir::isAbsolutePath(xdg))
         return xdg;
     const QString home = qEnvironmentVariable("HOME");

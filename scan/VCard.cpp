@@ -373,7 +373,8 @@ void VCardReader::EndCard()
         const std::string label = labelled.label.empty() || IsAppleLabel(labelled.label)
                                       ? std::string("Jahrestag")
                                       : labelled.label;
-        AddDate(name, labelled.date, label, name + ": ", " " + label, name + ": " + label);
+        const std::string nameText = name + ": ";
+        AddDate(name, labelled.date, label, nameText, " " + label, nameText + label);
     }
 }
 
