@@ -110,7 +110,7 @@ bool DateList::IsPrintable() const noexcept
     return std::none_of(m_texts.begin(), m_texts.end(), NeedsCare);
 }
 
-void AppendPrintable(std::string &out, std::string_view text)
+void AppendPrintable(std::string &out, std::string_view text, Tabs tabs)
 {
     if (std::none_of(text.begin(), text.end(), NeedsCare)) {
         out.append(text);
@@ -121,7 +121,7 @@ void AppendPrintable(std::string &out, std::string_view text)
         const bool c1 = c == 0xC2 && i + 1 < text.size() &&
                         static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
                         static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-        if (c < 0x20 || c == 0x7F || c1) {
+        if ((c < 0x20 && !(c == '\t' && tabs == Tabs::Kept)) || c == 0x7F || c1) {
             out += "\xEF\xBF\xBD";
             i += c1 ? 1 : 0;
         } else {

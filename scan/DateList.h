@@ -78,5 +78,7 @@ private:
 std::size_t Utf8Offset(std::string_view text, int count) noexcept;
 // Text for a terminal: control characters (C0, DEL, C1) become U+FFFD, so that they can
 // neither break tab-separated lines nor steer the terminal.
-void AppendPrintable(std::string &out, std::string_view text);
+// A calendar's text may keep its TABs (RFC 5545 allows them); a terminal's may not.
+enum class Tabs { Replaced, Kept };
+void AppendPrintable(std::string &out, std::string_view text, Tabs tabs = Tabs::Replaced);
 std::string PrintableText(std::string_view text);

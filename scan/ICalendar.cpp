@@ -106,16 +106,8 @@ void ICalendarWriter::Add(std::string &out, const ScanHit &row)
                   KindLetter(row.jubilee.kind));
     std::string message;
     AppendRowMessage(message, m_list, row);
-    // TEXT may hold a TAB, but no other control character.
-    std::string summary;
-    for (std::size_t start = 0;;) {
-        const std::size_t tab = message.find('\t', start);
-        AppendPrintable(summary, std::string_view(message).substr(start, tab - start));
-        if (tab == std::string::npos)
-            break;
-        summary += '\t';
-        start = tab + 1;
-    }
+    std::string summary; // TEXT may hold a TAB, but no other control character
+    AppendPrintable(summary, message, Tabs::Kept);
     const std::string text = EscapedText(summary);
     AppendContentLine(out, "BEGIN:VEVENT");
     AppendContentLine(out, std::string("UID:") + uid);

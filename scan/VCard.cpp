@@ -194,6 +194,8 @@ std::optional<CardDate> ParseCardDate(const std::string &value)
 }
 
 // Apple's own labels are written "_$!<Anniversary>!$_"; a user's label as typed.
+constexpr std::string_view kAppleAnniversary = "_$!<Anniversary>!$_";
+
 bool IsAppleLabel(std::string_view label)
 {
     return label.size() > 8 && label.substr(0, 4) == "_$!<" &&
@@ -288,7 +290,8 @@ void VCardReader::Property(const QByteArray &line)
     }
     // Apple marks a date without a year by a made-up year in X-APPLE-OMIT-YEAR.
     const QByteArray omitYear = content->Parameter("X-APPLE-OMIT-YEAR");
-    const Date date{Text(*content), !omitYear.isEmpty() && content->value.startsWith(omitYear),
+    const std::string text = Text(*content);
+    const Date date{text, !omitYear.isEmpty() && content->value.startsWith(omitYear),
                     content->Preferred()};
     // A later alternative (vCard 4.0's ALTID) replaces the first only when it is preferred.
     const auto keep = [](std::optional<Date> &kept, const Date &candidate) {
@@ -296,11 +299,11 @@ void VCardReader::Property(const QByteArray &line)
             kept = candidate;
     };
     if (name == "FN")
-        m_card.formattedName = date.value;
+        m_card.formattedName = text;
     else if (name == "N")
-        m_card.structuredName = date.value;
+        m_card.structuredName = text;
     else if (name == "ORG")
-        m_card.organization = date.value;
+        m_card.organization = text;
     else if ((name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND") && value == "GROUP")
         m_card.isGroup = true;
     else if (name == "BDAY")
@@ -312,11 +315,11 @@ void VCardReader::Property(const QByteArray &line)
     else if (name == "X-ABDATE")
         LabelledOfGroup(content->group).date = date;
     else if (name == "X-ABLABEL" && !content->group.isEmpty())
-        LabelledOfGroup(content->group).label = Trimmed(Unescaped(date.value, false).front());
+        LabelledOfGroup(content->group).label = Trimmed(Unescaped(text, false).front());
     else if (name == "X-ANDROID-CUSTOM") {
         // vnd.android.cursor.item/contact_event;DATE;TYPE;LABEL;... with the type 1 for a
         // wedding day, 3 for a birthday, 0 for a label of the user's own and 2 for another day.
-        const std::vector<std::string> parts = Unescaped(date.value, true);
+        const std::vector<std::string> parts = Unescaped(text, true);
         if (parts.size() < 3 || Trimmed(parts[0]) != "vnd.android.cursor.item/contact_event")
             return;
         const Date event{parts[1], false, false};
@@ -347,7 +350,7 @@ void VCardReader::EndCard()
 
     // Apple's anniversary label makes a labelled date the wedding day.
     for (const Labelled &labelled : m_card.labelled) {
-        if (labelled.label == "_$!<Anniversary>!$_" && !labelled.date.value.empty() &&
+        if (labelled.label == kAppleAnniversary && !labelled.date.value.empty() &&
             !m_card.anniversary)
             m_card.anniversary = labelled.date;
     }
@@ -367,7 +370,7 @@ void VCardReader::EndCard()
         AddDate(name, *m_card.anniversary, "Hochzeitstag", name + ": ", " verheiratet",
                 name + " hat Hochzeitstag");
     for (const Labelled &labelled : m_card.labelled) {
-        if (labelled.date.value.empty() || labelled.label == "_$!<Anniversary>!$_")
+        if (labelled.date.value.empty() || labelled.label == kAppleAnniversary)
             continue;
         // Apple's other own labels ("_$!<Other>!$_") are no words for a user.
         const std::string label = labelled.label.empty() || IsAppleLabel(labelled.label)
