@@ -32,7 +32,10 @@ void AddOptions(QCommandLineParser &parser)
          QString::fromUtf8("Jedes Ereignis mit einer Erinnerung um 9 Uhr, N Tage vorher (0: am "
                            "Tag selbst, bis 365)."),
          "N"},
-        {"file", QString::fromUtf8("Diese Datumsliste lesen."), "PFAD"},
+        {"file",
+         QString::fromUtf8("Diese Datumsliste oder dieses Adressbuch (vCard) lesen statt der "
+                           "gespeicherten; mehrmals angegeben alle, in dieser Reihenfolge."),
+         "PFAD"},
         {"back", QString::fromUtf8("So viele Tage zurück (0 bis 3652)."), "N"},
         {"ahead", QString::fromUtf8("So viele Tage voraus (0 bis 13149)."), "N"},
         {"date", QString::fromUtf8("Als wäre heute DATUM (TT.MM.JJJJ oder JJJJ-MM-TT)."), "DATUM"},
@@ -55,17 +58,19 @@ int ParseDays(const QCommandLineParser &parser, const QString &name, int maximum
     return value;
 }
 
-// The last value of a long option as given: "--name VALUE" or "--name=VALUE".
-QByteArray LastValue(const QByteArrayList &arguments, const QByteArray &name)
+// The values of a long option as given, in order: "--name VALUE" or "--name=VALUE".
+QByteArrayList Values(const QByteArrayList &arguments, const QByteArray &name)
 {
-    QByteArray value;
+    QByteArrayList values;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--")
+            break;
         if (arguments[i] == name && i + 1 < arguments.size())
-            value = arguments[++i];
+            values += arguments[++i];
         else if (arguments[i].startsWith(name + '='))
-            value = arguments[i].mid(name.size() + 1);
+            values += arguments[i].mid(name.size() + 1);
     }
-    return value;
+    return values;
 }
 
 std::chrono::year_month_day ParseToday(const QString &text)
@@ -126,15 +131,16 @@ CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArgumen
         throw UsageError{"--oem und --ansi schließen einander aus"};
 
     line.command = ics ? Command::Calendar : Command::List;
-    if (parser.isSet("file")) {
-        line.fileNamed = parser.value("file");
-        line.fileOpened = PathFromArgument(*line.fileNamed, LastValue(rawArguments, "--file"));
-    }
+    line.filesNamed = parser.values("file");
+    const QByteArrayList fileBytes = Values(rawArguments, "--file");
+    for (qsizetype i = 0; i < line.filesNamed.size(); ++i)
+        line.filesOpened += PathFromArgument(line.filesNamed[i], fileBytes.value(i));
     if (parser.isSet("output")) {
         line.outputPath = parser.value("output");
 #ifndef _WIN32 // the file may not exist yet: its name's bytes are kept, not a handle on it
-        if (const QByteArray bytes = LastValue(rawArguments, "--output");
-            bytes != line.outputPath->toUtf8())
+        const QByteArrayList given = Values(rawArguments, "--output");
+        if (const QByteArray bytes = given.isEmpty() ? QByteArray() : given.last();
+            !bytes.isEmpty() && bytes != line.outputPath->toUtf8())
             line.outputNative = bytes;
 #endif
     }
@@ -147,9 +153,9 @@ CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArgumen
     if (parser.isSet("date"))
         line.today = ParseToday(parser.value("date"));
     if (parser.isSet("oem"))
-        line.oemFile = 1;
+        line.codePage = CodePage::Oem;
     if (parser.isSet("ansi"))
-        line.oemFile = 0;
+        line.codePage = CodePage::Ansi;
     return line;
 }
 

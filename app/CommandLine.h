@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CodePage.h"
+
 #include <QByteArrayList>
 #include <QString>
 #include <QStringList>
@@ -15,15 +17,15 @@ struct CommandLine {
     enum class Command { Help, Version, List, Calendar };
 
     Command command = Command::List;
-    std::optional<QString> fileNamed{};  // --file as given, the name messages use
-    QString fileOpened{};                // ... and as it is opened (the terminal's bytes kept)
+    QStringList filesNamed{};  // every --file as given, in order: the names messages use
+    QStringList filesOpened{}; // ... and as they are opened (the terminal's bytes kept)
     std::optional<QString> outputPath{}; // --output
     QByteArray outputNative{};           // ... as the terminal's bytes, where they are no UTF-8
     std::optional<int> alarmDays{};      // --alarm
     std::optional<int> startDays{};      // --back
     std::optional<int> stopDays{};       // --ahead
     std::optional<std::chrono::year_month_day> today{}; // --date
-    std::optional<int> oemFile{};                       // --oem 1, --ansi 0
+    std::optional<CodePage> codePage{};                 // --oem, --ansi
 
     bool operator==(const CommandLine &) const = default;
 };

@@ -2,8 +2,8 @@
 
 #include "CommandLine.h"
 #include "Console.h"
-#include "DateListFile.h"
-#include "ListOutput.h"
+#include "JubileeFinder.h"
+#include "Output.h"
 #include "Settings.h"
 
 #include <QCoreApplication>
@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace {
 
@@ -52,46 +53,27 @@ Settings SettingsFor(const CommandLine &line, const QString &exePath, Report &re
     Settings settings = LoadSettings(DefaultFilePath(exePath), &problem);
     if (!problem.isEmpty())
         report.Say(problem.toStdString());
-    if (line.fileNamed)
-        settings.filePath = line.fileOpened;
     settings.startDays = line.startDays.value_or(settings.startDays);
     settings.stopDays = line.stopDays.value_or(settings.stopDays);
-    settings.oemFile = line.oemFile.value_or(settings.oemFile);
+    settings.codePage = line.codePage.value_or(settings.codePage);
     return settings;
 }
 
-void ReportReading(const DateList &list, const std::string &path, Report &report)
+// The files of --file stand for the stored sources in this run; messages name them as given,
+// not as the terminal's bytes may open them.
+std::vector<Source> SourcesFor(const CommandLine &line, const Settings &settings)
 {
-    if (!list.MissingCodePage().empty())
-        report.Say(MissingCodePageMessage(list.MissingCodePage()));
-    for (const BadLine &bad : list.BadLines())
-        report.Say(PrintableText(BadLineReport(path, bad)));
-    if (const std::size_t more = list.BadLineCount() - list.BadLines().size(); more > 0)
-        report.Say("Fehler in Datei " + path + ": " + MoreBadLinesText(more));
-}
-
-bool WriteList(const ScanWindow &window, const DateList &list, Output &output, bool colour)
-{
-    // Each entry's texts are made fit for the terminal once, not once per row.
-    std::optional<DateList> printable;
-    if (!list.IsPrintable())
-        printable = list.Printable();
-    const DateList &shown = printable ? *printable : list;
-    ListSink sink(shown, output, colour);
-    sink.Caption(RangeCaption(window));
-    RunWindowScan(window, shown, sink);
-    return sink.Finish();
-}
-
-bool WriteCalendar(const ScanWindow &window, const DateList &list, Output &output,
-                   std::optional<int> alarmDays, Report &report)
-{
-    // The entries as read: the window's export names the same events by the same UIDs.
-    ICalendarSink sink(list, output, alarmDays);
-    RunWindowScan(window, list, sink);
-    if (sink.EventCount() == 0)
-        report.Say("Der Zeitraum enthält kein Jubiläum: der Kalender bleibt leer.");
-    return sink.Finish();
+    std::vector<Source> sources;
+    if (line.filesOpened.isEmpty()) {
+        for (const QString &path : SourcesOf(settings))
+            sources.push_back(SourceAt(path));
+    } else {
+        for (qsizetype i = 0; i < line.filesOpened.size(); ++i)
+            sources.push_back({line.filesOpened[i], SourceAt(line.filesNamed[i]).name});
+    }
+    for (Source &source : sources)
+        source.name = PrintableText(source.name);
+    return sources;
 }
 
 } // namespace
@@ -117,42 +99,45 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     const bool ics = line.command == CommandLine::Command::Calendar;
 
     const Settings settings = SettingsFor(line, exePath, report);
-    // The date list as messages name it: as given, not as the terminal's bytes may open it.
-    const std::string path = PrintableText(
-        QDir::toNativeSeparators(line.fileNamed.value_or(settings.filePath)).toStdString());
+    const std::vector<Source> sources = SourcesFor(line, settings);
     const ScanWindow window =
         MakeScanWindow(line.today.value_or(LocalToday()), settings.startDays, settings.stopDays);
 
     if (window.clamped)
         report.Say(ClampedWindowMessage());
 
+    QStringList sourcePaths;
+    for (const Source &source : sources)
+        sourcePaths += source.path;
     StreamOutput standardOutput(out);
     std::optional<FileOutput> file;
     if (line.outputPath) {
-        file.emplace(*line.outputPath, settings.filePath, line.outputNative);
-        if (!file->Ready()) { // refused before anything is read, the date list above all
+        file.emplace(*line.outputPath, sourcePaths, line.outputNative);
+        if (!file->Ready()) { // refused before anything is read, the sources above all
             report.Say(file->Failure());
             return report.Finish(kExitFailure);
         }
     }
     Output &output = file ? static_cast<Output &>(*file) : standardOutput;
 
-    OpenError error = OpenError::None;
-    const std::optional<DateList> list =
-        ReadDateListFile(settings.filePath, settings.oemFile, &error);
-    if (!list) {
-        if (!ics) // the caption says which days the list would have covered
-            standardOutput.Write(RangeCaption(window) + "\n");
+    JubileeFinder finder;
+    finder.Read(sources, settings.codePage);
+    for (const std::string &problem : ReportLines(finder.Reports()))
+        report.Say(PrintableText(problem));
+    // A calendar without a source's events would take them from the calendars that
+    // subscribe to it: it is written only when every source was read.
+    if (ics && !finder.AllRead()) {
         standardOutput.Finish();
-        report.Say(OpenFailureMessage(path, error));
         return report.Finish(kExitFailure);
     }
-    ReportReading(*list, path, report);
-    const bool written = ics ? WriteCalendar(window, *list, output, line.alarmDays, report)
-                             : WriteList(window, *list, output, ShowsColourCodes(out));
+    std::size_t events = 0;
+    const bool written = ics ? finder.WriteCalendar(window, output, line.alarmDays, &events)
+                             : finder.WriteList(window, output, ShowsColourCodes(out));
     if (!written) {
         report.Say(output.Failure());
         return report.Finish(kExitFailure);
     }
-    return report.Finish(kExitOk);
+    if (ics && events == 0)
+        report.Say("Der Zeitraum enthält kein Jubiläum: der Kalender bleibt leer.");
+    return report.Finish(finder.AllRead() ? kExitOk : kExitFailure);
 }

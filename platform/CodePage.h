@@ -4,12 +4,15 @@
 #include <QString>
 #include <QStringDecoder>
 
+// The code page of a date list: "ANSI" (UTF-8, else the Windows code page) or "OEM".
+enum class CodePage { Ansi, Oem };
+
 // Text in the user's 8-bit code page, the settings' "ANSI" or "OEM". On Windows these are
 // the code pages that Windows is set to for the user; elsewhere Qt decodes the pages of a
 // German Windows by name (Windows-1252, 850), which a Qt without ICU may lack.
 class CodePageDecoder {
 public:
-    enum class Page { Ansi, Oem };
+    using Page = CodePage;
 
     // `name`: Qt's name of the page, where the system has none of its own.
     CodePageDecoder(Page page, const char *name);

@@ -7,6 +7,8 @@
 #include <QStringDecoder>
 #include <QtGlobal>
 
+#include <cerrno>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -110,6 +112,19 @@ QString PathFromArgument(const QString &parsed, const QByteArray &bytes)
     }
     Q_UNUSED(parsed);
     return path;
+#endif
+}
+
+int OpenNamedByBytes(const QByteArray &name, bool createNew)
+{
+#ifdef _WIN32
+    Q_UNUSED(name);
+    Q_UNUSED(createNew);
+    errno = ENOSYS;
+    return -1;
+#else
+    return ::open(name.constData(), O_WRONLY | O_CLOEXEC | (createNew ? O_CREAT | O_EXCL : 0),
+                  0666);
 #endif
 }
 

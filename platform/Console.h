@@ -25,6 +25,11 @@ bool ShowsColourCodes(std::FILE *stream);
 // be read.
 QString PathFromArgument(const QString &parsed, const QByteArray &bytes);
 
+// Opens for writing a file named by bytes that are no UTF-8 (Linux; Qt names files by UTF-8
+// only): a new file that must not exist yet, or an existing device or pipe as it is. The
+// descriptor, or -1 with errno set. Windows names every file in UTF-16 and never needs it.
+int OpenNamedByBytes(const QByteArray &name, bool createNew);
+
 // The program's own file, also before any Qt application object exists; a program started
 // by its bare name through PATH has no folder in argv[0].
 QString ProgramFilePath();

@@ -49,6 +49,30 @@ QByteArray IniString(const QString &value)
     return quoted + '"';
 }
 
+// A list as QSettings reads it back: its strings quoted, separated by commas; an empty list
+// as QSettings' own empty value.
+QByteArray IniStringList(const QStringList &values)
+{
+    if (values.isEmpty())
+        return "@Invalid()";
+    QByteArrayList quoted;
+    for (const QString &value : values)
+        quoted += IniString(value);
+    return quoted.join(", ");
+}
+
+QByteArray IniValue(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return IniString(value.toString());
+    case QMetaType::QStringList:
+        return IniStringList(value.toStringList());
+    default:
+        return value.toString().toUtf8();
+    }
+}
+
 } // namespace
 #endif
 
@@ -114,8 +138,7 @@ bool WriteSettingsGroup(const QString &group,
     QByteArray content = "[" + group.toUtf8() + "]\n";
     for (const auto &[key, value] : values) {
         content += key.toUtf8() + '=';
-        content += value.typeId() == QMetaType::QString ? IniString(value.toString())
-                                                        : value.toString().toUtf8();
+        content += IniValue(value);
         content += '\n';
     }
     const QString path = SettingsFilePath();
@@ -153,109 +176,6 @@ bool FileReplacement::Commit()
         m_ok = false;
         m_error = m_file.errorString();
     }
-    return m_ok;
-}
-
-namespace {
-
-std::filesystem::path FileSystemPath(const QString &path)
-{
-#ifdef _WIN32
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString()); // the bytes kept
-#endif
-}
-
-} // namespace
-
-OutputFile::OutputFile(const QString &path, const QString &keep, const QByteArray &nativeName)
-    : m_path(path)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path target =
-        nativeName.isEmpty() ? FileSystemPath(path) : fs::path(nativeName.toStdString());
-    const fs::file_status status = fs::status(target, error);
-    if (fs::is_directory(status)) {
-        m_error = QStringLiteral("ist ein Ordner");
-        return;
-    }
-    if (fs::exists(status) && !keep.isEmpty() &&
-        fs::equivalent(target, FileSystemPath(keep), error)) {
-        m_error = QStringLiteral("das ist die Datumsliste selbst; sie bleibt, wie sie ist");
-        return;
-    }
-    const bool device = fs::exists(status) && !fs::is_regular_file(status);
-#ifndef _WIN32
-    if (!nativeName.isEmpty()) {
-        // Qt names files by UTF-8 only: these bytes are opened, and renamed to, as they are.
-        m_native = nativeName;
-        m_temporary = device ? nativeName : nativeName + ".festmark-neu";
-        const int descriptor =
-            ::open(m_temporary.constData(),
-                   O_WRONLY | O_CLOEXEC | (device ? 0 : O_CREAT | O_TRUNC | O_EXCL), 0666);
-        m_ok = descriptor >= 0 &&
-               m_device.open(descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered,
-                             QFileDevice::AutoCloseHandle);
-        if (!m_ok)
-            m_error = QString::fromLocal8Bit(std::strerror(errno));
-        if (device)
-            m_temporary.clear();
-        return;
-    }
-#endif
-    if (device) {
-        m_device.setFileName(path);
-        m_ok = m_device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-        if (!m_ok)
-            m_error = m_device.errorString();
-        return;
-    }
-    m_replacement.emplace(path);
-    m_ok = m_replacement->ErrorString().isEmpty();
-    m_error = m_replacement->ErrorString();
-}
-
-OutputFile::~OutputFile()
-{
-    if (!m_temporary.isEmpty()) // not committed: the old file stays
-        ::unlink(m_temporary.constData());
-}
-
-bool OutputFile::Write(QByteArrayView piece)
-{
-    if (!m_ok)
-        return false;
-    if (m_replacement) {
-        m_ok = m_replacement->Write(piece);
-        m_error = m_replacement->ErrorString();
-    } else if (m_device.write(piece.data(), piece.size()) != piece.size()) {
-        m_ok = false;
-        m_error = m_device.errorString();
-    }
-    return m_ok;
-}
-
-bool OutputFile::Commit()
-{
-    if (!m_ok)
-        return false;
-    if (m_replacement) {
-        m_ok = m_replacement->Commit();
-        m_error = m_replacement->ErrorString();
-        return m_ok;
-    }
-    m_device.close();
-#ifndef _WIN32
-    if (!m_temporary.isEmpty()) {
-        m_ok = ::rename(m_temporary.constData(), m_native.constData()) == 0;
-        if (!m_ok)
-            m_error = QString::fromLocal8Bit(std::strerror(errno));
-        else
-            m_temporary.clear();
-    }
-#endif
     return m_ok;
 }
 

@@ -47,33 +47,6 @@ private:
     QString m_error;
 };
 
-// A file the user names for output. A regular file, or a new one, is replaced whole as by
-// FileReplacement; a device, a pipe or a terminal (/dev/stdout, /proc/self/fd/1) is written
-// into, as a shell's ">" does, and never replaced by a plain file. A folder is refused, and
-// so is the file `keep` under any of its names (the date list: the same path, another path to
-// it, a hard link), which stays as it was. `nativeName`, where given, is the name as the
-// terminal's bytes that are no UTF-8 (Linux): the file of exactly that name is written.
-class OutputFile {
-public:
-    OutputFile(const QString &path, const QString &keep, const QByteArray &nativeName = {});
-    ~OutputFile();
-    OutputFile(const OutputFile &) = delete;
-    OutputFile &operator=(const OutputFile &) = delete;
-
-    bool Write(QByteArrayView piece); // false from the first failure on
-    bool Commit();                    // false: a replaced file stays as it was
-    const QString &ErrorString() const { return m_error; }
-    const QString &FileName() const { return m_path; }
-
-private:
-    QString m_path;
-    std::optional<FileReplacement> m_replacement;
-    QFile m_device;
-    QByteArray m_temporary, m_native; // a native name's file is written beside it, then renamed
-    bool m_ok = false;
-    QString m_error;
-};
-
 // Replaces the file at `path` by `content` whole, or leaves it as it was. False, with the
 // reason in `error`, when the file was not replaced. (The program's settings, its autostart
 // entry and its calendars are all written this way.)

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
+#include <new>
 #include <utility>
 
 namespace {
@@ -47,24 +49,23 @@ std::string_view DateList::SuffixText(std::size_t entry) const noexcept
     return std::string_view(m_texts).substr(begin, end - begin);
 }
 
-void DateList::Add(int day, int month, int year, std::string_view nameText,
+void DateList::Add(std::chrono::year_month_day date, std::string_view nameText,
                    std::string_view suffixText)
 {
     using namespace std::chrono;
     // The serial day is counted here, once; the scan reads it for every day.
-    const sys_days serial{std::chrono::year{year} /
-                          std::chrono::month(static_cast<unsigned>(month)) /
-                          std::chrono::day(static_cast<unsigned>(day))};
+    const sys_days serial{date};
     Append({0, 0, 0, static_cast<std::int32_t>(serial.time_since_epoch().count()),
-            static_cast<std::int16_t>(year), static_cast<std::uint8_t>(month),
-            static_cast<std::uint8_t>(day)},
+            static_cast<std::int16_t>(static_cast<int>(date.year())),
+            static_cast<std::uint8_t>(unsigned{date.month()}),
+            static_cast<std::uint8_t>(unsigned{date.day()})},
            nameText, suffixText);
 }
 
-void DateList::AddYearless(int day, int month, std::string_view nameText,
+void DateList::AddYearless(std::chrono::month_day date, std::string_view nameText,
                            std::string_view suffixText)
 {
-    Add(day, month, kYearlessYear, nameText, suffixText);
+    Add(std::chrono::year{kYearlessYear} / date, nameText, suffixText);
     m_entries.back().yearless = 1;
 }
 
@@ -74,6 +75,33 @@ void DateList::Append(Packed entry, std::string_view nameText, std::string_view 
     entry.nameLength = static_cast<std::uint32_t>(nameText.size()) & 0x7FFFFFFFU;
     m_texts.append(nameText).append(suffixText);
     m_entries.push_back(entry);
+}
+
+void DateList::AppendSource(const DateList &source, std::string_view key)
+{
+    if (m_texts.size() + source.m_texts.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::bad_alloc(); // the texts' offsets would wrap
+    m_sources.push_back({m_entries.size(), std::string(key)});
+    const auto shift = static_cast<std::uint32_t>(m_texts.size());
+    m_entries.reserve(m_entries.size() + source.m_entries.size());
+    for (Packed entry : source.m_entries) {
+        entry.textBegin += shift;
+        m_entries.push_back(entry);
+    }
+    m_texts += source.m_texts;
+}
+
+std::size_t DateList::SourceOf(std::size_t entry) const noexcept
+{
+    const auto after = std::upper_bound(
+        m_sources.begin(), m_sources.end(), entry,
+        [](std::size_t index, const SourceStart &start) { return index < start.firstEntry; });
+    return static_cast<std::size_t>(after - m_sources.begin());
+}
+
+std::string_view DateList::SourceKey(std::size_t source) const noexcept
+{
+    return source == 0 ? std::string_view() : std::string_view(m_sources[source - 1].key);
 }
 
 void DateList::AddBadLine(int lineNumber, std::string_view text, std::string_view reason)
@@ -99,6 +127,7 @@ DateList DateList::Printable() const
         AppendPrintable(suffix, SuffixText(i));
         printable.Append(m_entries[i], name, suffix);
     }
+    printable.m_sources = m_sources;
     printable.m_badLineCount = m_badLineCount;
     printable.m_badLines = m_badLines;
     printable.m_missingCodePage = m_missingCodePage;

@@ -2,6 +2,7 @@
 
 #include "Calendar.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,6 +37,13 @@ public:
     bool IsYearless(std::size_t entry) const noexcept { return m_entries[entry].yearless; }
     static constexpr int kYearlessYear = 2000;
 
+    // Several sources in one list: each source's entries follow the previous source's. The
+    // first source has no key; every further one is known by its key (its path), so that
+    // the same line in two sources still makes two entries of their own.
+    void AppendSource(const DateList &source, std::string_view key);
+    std::size_t SourceOf(std::size_t entry) const noexcept; // 0 for the first source
+    std::string_view SourceKey(std::size_t source) const noexcept;
+
     // Lines that are no entry
     std::size_t BadLineCount() const noexcept { return m_badLineCount; }
     const std::vector<BadLine> &BadLines() const noexcept { return m_badLines; }
@@ -45,8 +53,10 @@ public:
     void SetMissingCodePage(std::string name) { m_missingCodePage = std::move(name); }
 
     // Building. The date must exist (see IsExistingDate).
-    void Add(int day, int month, int year, std::string_view nameText, std::string_view suffixText);
-    void AddYearless(int day, int month, std::string_view nameText, std::string_view suffixText);
+    void Add(std::chrono::year_month_day date, std::string_view nameText,
+             std::string_view suffixText);
+    void AddYearless(std::chrono::month_day date, std::string_view nameText,
+                     std::string_view suffixText);
     void AddBadLine(int lineNumber, std::string_view text, std::string_view reason = {});
     // Whether the texts are fit for a terminal as they are, and the same list with its texts
     // made fit (see AppendPrintable).
@@ -67,7 +77,13 @@ private:
 
     void Append(Packed entry, std::string_view nameText, std::string_view suffixText);
 
+    struct SourceStart {
+        std::size_t firstEntry;
+        std::string key;
+    };
+
     std::vector<Packed> m_entries;
+    std::vector<SourceStart> m_sources; // those after the first
     std::string m_texts;
     std::size_t m_badLineCount = 0;
     std::vector<BadLine> m_badLines;

@@ -16,7 +16,7 @@ constexpr qint64 kChunkSize = qint64(1) << 20;
 
 } // namespace
 
-std::optional<DateList> ReadDateListFile(const QString &path, int oemFile, OpenError *error,
+std::optional<DateList> ReadDateListFile(const QString &path, CodePage codePage, OpenError *error,
                                          const std::function<void()> &eachChunk)
 {
     const auto fail = [error](OpenError why) {
@@ -43,7 +43,7 @@ std::optional<DateList> ReadDateListFile(const QString &path, int oemFile, OpenE
     // A file under the size limit can still hold more entries than the memory: it is refused
     // rather than ending the program.
     try {
-        DateListReader reader(oemFile);
+        DateListReader reader(codePage);
         QByteArray chunk(kChunkSize, Qt::Uninitialized);
         for (;;) {
             const qint64 got = file.read(chunk.data(), kChunkSize);

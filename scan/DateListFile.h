@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CodePage.h"
 #include "DateList.h"
 
 #include <QString>
@@ -24,7 +25,7 @@ enum class OpenError {
 // None when the file cannot be read; then `error` (if given) says why.
 // `eachChunk`, when given, is called after every piece read, so that a caller can show that
 // a big file is being read.
-std::optional<DateList> ReadDateListFile(const QString &path, int oemFile,
+std::optional<DateList> ReadDateListFile(const QString &path, CodePage codePage,
                                          OpenError *error = nullptr,
                                          const std::function<void()> &eachChunk = {});
 std::string OpenErrorText(OpenError error); // German, e.g. "Datei nicht gefunden"

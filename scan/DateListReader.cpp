@@ -6,8 +6,8 @@
 
 #include <utility>
 
-DateListReader::DateListReader(int oemFile, const CodePages &pages)
-    : m_decoder(oemFile, pages)
+DateListReader::DateListReader(CodePage codePage, const CodePages &pages)
+    : m_decoder(codePage, pages)
 {
 }
 
@@ -128,9 +128,9 @@ void DateListReader::ReportLeadingBlankLines()
     m_leadingBlankLines = 0;
 }
 
-DateList ParseDateList(QByteArrayView content, int oemFile)
+DateList ParseDateList(QByteArrayView content, CodePage codePage)
 {
-    DateListReader reader(oemFile);
+    DateListReader reader(codePage);
     reader.Feed(content);
     return reader.Finish();
 }

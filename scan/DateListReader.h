@@ -15,7 +15,7 @@
 class VCardReader;
 class DateListReader {
 public:
-    explicit DateListReader(int oemFile, const CodePages &pages = {});
+    explicit DateListReader(CodePage codePage, const CodePages &pages = {});
     ~DateListReader();
 
     void Feed(QByteArrayView piece);
@@ -41,4 +41,4 @@ private:
 };
 
 // A whole date list or address book in memory.
-DateList ParseDateList(QByteArrayView content, int oemFile);
+DateList ParseDateList(QByteArrayView content, CodePage codePage);

@@ -3,6 +3,7 @@
 #include "Calendar.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -134,5 +135,7 @@ void AddEntryLine(DateList &list, std::string_view line, int lineNumber)
     std::string_view name;
     std::string_view suffix;
     SplitTexts(line, dateEnd, name, suffix);
-    list.Add(day, month, year, name, suffix);
+    list.Add(std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
+                 std::chrono::day{static_cast<unsigned>(day)},
+             name, suffix);
 }

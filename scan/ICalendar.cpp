@@ -82,6 +82,9 @@ ICalendarWriter::ICalendarWriter(const DateList &list, sys_seconds stamp,
         hash.Add(std::to_string(list.SerialDay(i)));
         hash.Add(list.NameText(i));
         hash.Add(list.SuffixText(i));
+        // The first source's events keep the UIDs they had before there were more sources.
+        if (const std::size_t source = list.SourceOf(i); source > 0)
+            hash.Add(list.SourceKey(source));
         Fnv1a identity = hash;
         identity.Add(std::to_string(copies[hash.Value()]++));
         m_identity.push_back(identity.Value());
@@ -113,7 +116,10 @@ void ICalendarWriter::Add(std::string &out, const ScanHit &row)
     AppendContentLine(out, std::string("UID:") + uid);
     AppendContentLine(out, "DTSTAMP:" + m_stamp);
     AppendContentLine(out, "DTSTART;VALUE=DATE:" + DateValue(day));
-    AppendContentLine(out, "DTEND;VALUE=DATE:" + DateValue(day + days{1}));
+    // A day's event ends the next day; 31.12.9999 has none in four digits, and an all-day
+    // event without an end is one day long all the same.
+    if (day < sys_days{year{9999} / December / 31})
+        AppendContentLine(out, "DTEND;VALUE=DATE:" + DateValue(day + days{1}));
     AppendContentLine(out, "SUMMARY:" + text);
     AppendContentLine(out, "TRANSP:TRANSPARENT"); // a jubilee takes no time from a day
     if (m_trigger) {

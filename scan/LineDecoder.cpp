@@ -14,10 +14,10 @@ bool IsAscii(QByteArrayView bytes) noexcept
 
 } // namespace
 
-LineDecoder::LineDecoder(int oemFile, const CodePages &pages)
-    : m_oem(oemFile != 0)
-    , m_windows1252{CodePageDecoder::Page::Ansi, pages.ansi, std::nullopt}
-    , m_cp850{CodePageDecoder::Page::Oem, pages.oem, std::nullopt}
+LineDecoder::LineDecoder(CodePage codePage, const CodePages &pages)
+    : m_oem(codePage == CodePage::Oem)
+    , m_windows1252{CodePage::Ansi, pages.ansi, std::nullopt}
+    , m_cp850{CodePage::Oem, pages.oem, std::nullopt}
 {
 }
 
@@ -42,7 +42,7 @@ void LineDecoder::Decode(QByteArrayView bytes, std::string &line)
 
 // A Qt built without ICU lacks these code pages: Latin-1 then keeps the text readable (its
 // letters are the same, its punctuation and box characters differ), and the user is told once.
-QString LineDecoder::Use(CodePage &page, QByteArrayView bytes)
+QString LineDecoder::Use(Page &page, QByteArrayView bytes)
 {
     if (!page.decoder)
         page.decoder.emplace(page.page, page.name.c_str());

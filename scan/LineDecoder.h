@@ -20,7 +20,7 @@ struct CodePages {
 // than decoding a line, so a file's lines share them.
 class LineDecoder {
 public:
-    LineDecoder(int oemFile, const CodePages &pages);
+    LineDecoder(CodePage codePage, const CodePages &pages);
 
     void Decode(QByteArrayView bytes, std::string &line); // into `line`
 
@@ -29,17 +29,17 @@ public:
 
 private:
     // Opened only when a line needs it: opening a converter costs more than a small file.
-    struct CodePage {
-        CodePageDecoder::Page page;
+    struct Page {
+        CodePage page;
         std::string name;
         std::optional<CodePageDecoder> decoder;
     };
 
-    QString Use(CodePage &page, QByteArrayView bytes);
+    QString Use(Page &page, QByteArrayView bytes);
 
     bool m_oem;
     QStringDecoder m_utf8{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
-    CodePage m_windows1252;
-    CodePage m_cp850;
+    Page m_windows1252;
+    Page m_cp850;
     std::string m_missing;
 };

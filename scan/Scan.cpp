@@ -1,10 +1,12 @@
 #include "Scan.h"
 
+#include "Console.h"
 #include "DateListFile.h"
 #include "Jubilee.h"
 #include "RoundNumber.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -281,13 +283,19 @@ std::string OpenFailureMessage(const std::string &path, OpenError error)
 {
     std::string message = "Fehler beim Öffnen von " + path + ": " + OpenErrorText(error);
     // A first start has no list yet: the installed example is a place to begin.
-    const QString example = QStringLiteral(FESTMARK_EXAMPLE_LIST);
+    const QString example = QDir::cleanPath(QFileInfo(ProgramFilePath()).absolutePath() +
+                                            QStringLiteral("/" FESTMARK_EXAMPLE_LIST));
     if (error == OpenError::NotFound && QFileInfo(example).isFile())
         message += "\nEine Beispielliste zum Anfangen liegt in " + example.toStdString() + ".";
     return message;
 }
 
 namespace {
+
+std::string FileErrorText(const std::string &path)
+{
+    return "Fehler in Datei " + path;
+}
 
 // "Zeile 3 (kein gültiges Datum): Text", the text cut to a number of characters if given.
 std::string BadLineText(const BadLine &badLine, std::size_t characters = 0)
@@ -305,19 +313,24 @@ std::string BadLineText(const BadLine &badLine, std::size_t characters = 0)
 
 std::string BadLineReport(const std::string &path, const BadLine &badLine)
 {
-    return "Fehler in Datei " + path + ", " + BadLineText(badLine);
+    return FileErrorText(path) + ", " + BadLineText(badLine);
 }
 
-std::string BadLinesMessage(const std::string &path, const DateList &list)
+std::string BadLinesMessage(const std::string &path, std::span<const BadLine> badLines,
+                            std::size_t count)
 {
-    std::string message = "Fehler in Datei " + path + ":";
-    const std::vector<BadLine> &badLines = list.BadLines();
+    std::string message = FileErrorText(path) + ":";
     const std::size_t shown = std::min(badLines.size(), kBadLinesShown);
     for (std::size_t i = 0; i < shown; ++i)
         message.append("\n").append(BadLineText(badLines[i], kBadLineTextShown));
-    if (const std::size_t more = list.BadLineCount() - shown; more > 0)
+    if (const std::size_t more = count - shown; more > 0)
         message.append("\n").append(MoreBadLinesText(more));
     return message;
+}
+
+std::string MoreBadLinesReport(const std::string &path, std::size_t more)
+{
+    return FileErrorText(path) + ": " + MoreBadLinesText(more);
 }
 
 std::string MoreBadLinesText(std::size_t more)

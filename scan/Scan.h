@@ -65,10 +65,14 @@ RowLook LookOf(const ScanHit &hit);
 void AppendRowMessage(std::string &message, const DateList &list, const ScanHit &hit);
 
 // Reports of bad lines: the message box text of one scan, and one line per bad line.
-std::string BadLinesMessage(const std::string &path, const DateList &list);
+// `badLines` are the first of `count` bad lines.
+std::string BadLinesMessage(const std::string &path, std::span<const BadLine> badLines,
+                            std::size_t count);
 std::string BadLineReport(const std::string &path, const BadLine &badLine);
-// "... und N weitere fehlerhafte Zeilen.": the bad lines past those reported one by one.
+// "... und N weitere fehlerhafte Zeilen.": the bad lines past those reported one by one, and
+// the terminal's line that says so for a file.
 std::string MoreBadLinesText(std::size_t more);
+std::string MoreBadLinesReport(const std::string &path, std::size_t more);
 // When this Qt lacks a code page the file needed (said once per program run).
 std::string MissingCodePageMessage(const std::string &codePage);
 // "Fehler beim Öffnen von PATH: REASON"; for a missing list, where an example list is to be

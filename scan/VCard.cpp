@@ -8,9 +8,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <optional>
 
 namespace {
+
+std::chrono::month_day MonthDay(int month, int day)
+{
+    return std::chrono::month{static_cast<unsigned>(month)} /
+           std::chrono::day{static_cast<unsigned>(day)};
+}
 
 bool StartsWithNoCase(QByteArrayView text, QByteArrayView prefix)
 {
@@ -123,7 +130,7 @@ std::string Text(const ContentLine &content)
         QStringDecoder utf8(QStringConverter::Utf8);
         text = utf8.decode(bytes);
         if (utf8.hasError())
-            text = CodePageDecoder(CodePageDecoder::Page::Ansi, "windows-1252").decode(bytes);
+            text = CodePageDecoder(CodePage::Ansi, "windows-1252").decode(bytes);
     }
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
@@ -394,7 +401,8 @@ void VCardReader::AddDate(const std::string &name, const Date &date, const std::
     else if (year == 0)
         m_list.AddBadLine(m_card.beginLine, card, "kein Jahr 0");
     else if (yearless)
-        m_list.AddYearless(parsed->day, parsed->month, yearlessText, "");
+        m_list.AddYearless(MonthDay(parsed->month, parsed->day), yearlessText, "");
     else
-        m_list.Add(parsed->day, parsed->month, year, nameText, suffixText);
+        m_list.Add(std::chrono::year{year} / MonthDay(parsed->month, parsed->day), nameText,
+                   suffixText);
 }

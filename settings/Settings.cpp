@@ -33,7 +33,19 @@ QString UnusableMessage(const QString &path)
         .arg(QDir::toNativeSeparators(path));
 }
 
+int StoredCodePage(const Settings &settings)
+{
+    if (settings.codePage == CodePage::Ansi)
+        return 0;
+    return settings.codePageChosen ? 1 : -1;
+}
+
 } // namespace
+
+QStringList SourcesOf(const Settings &settings)
+{
+    return QStringList{settings.filePath} + settings.sources;
+}
 
 Settings DefaultSettings(const QString &defaultFilePath)
 {
@@ -63,9 +75,14 @@ Settings LoadSettings(const QString &defaultFilePath, QString *problem)
                                     0, kMaxStartDays);
     settings.stopDays =
         std::clamp(ReadInt(store, QStringLiteral("Stopday"), defaults.stopDays), 0, kMaxStopDays);
-    settings.oemFile = ReadInt(store, QStringLiteral("OEM"), defaults.oemFile);
-    settings.autoStart = ReadInt(store, QStringLiteral("auto"), defaults.autoStart);
+    // Any value but 0 reads the list as OEM, as the line reading always took it.
+    const int oem = ReadInt(store, QStringLiteral("OEM"), 0);
+    settings.codePage = oem == 0 ? CodePage::Ansi : CodePage::Oem;
+    settings.codePageChosen = oem == 0 || oem == 1;
+    settings.autoStart = ReadInt(store, QStringLiteral("auto"), 1) != 0;
     settings.filePath = store.value(QStringLiteral("FilePath"), defaults.filePath).toString();
+    settings.sources = store.value(QStringLiteral("Sources")).toStringList();
+    settings.sources.removeAll(QString());
     return settings;
 }
 
@@ -78,10 +95,11 @@ bool SaveSettings(const Settings &settings, QString *problem)
         reason = UnusableMessage(SettingsFilePath());
     } else if (!WriteSettingsGroup(QStringLiteral("Settings"),
                                    {{QStringLiteral("FilePath"), settings.filePath},
-                                    {QStringLiteral("OEM"), settings.oemFile},
+                                    {QStringLiteral("OEM"), StoredCodePage(settings)},
+                                    {QStringLiteral("Sources"), settings.sources},
                                     {QStringLiteral("Startday"), settings.startDays},
                                     {QStringLiteral("Stopday"), settings.stopDays},
-                                    {QStringLiteral("auto"), settings.autoStart}},
+                                    {QStringLiteral("auto"), settings.autoStart ? 1 : 0}},
                                    &reason)) {
         reason = QStringLiteral("Die Einstellungen ließen sich nicht speichern (%1); es gelten die "
                                 "zuletzt gespeicherten.")

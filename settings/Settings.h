@@ -1,16 +1,23 @@
 #pragma once
 
+#include "CodePage.h"
+
 #include <QString>
+#include <QStringList>
 
 // The user's settings, stored per user under Orvanta/Festmark, group "Settings" (an INI file
 // on Linux, the registry on Windows), read once at start and written once at the end.
 
 struct Settings {
-    int startDays = 2; // "Startday": days back
-    int stopDays = 7;  // "Stopday": days ahead
-    int oemFile = 0;   // "OEM": nonzero, the date list is in code page 850
-    QString filePath;  // "FilePath"
-    int autoStart = 1; // "auto": nonzero, started at login
+    int startDays = 2;                  // "Startday": days back
+    int stopDays = 7;                   // "Stopday": days ahead
+    CodePage codePage = CodePage::Ansi; // "OEM": 0 ANSI, any other value OEM (code page 850)
+    // False where the stored "OEM" was neither 0 nor 1: read as OEM, and the options check
+    // neither button (confirmed so, it is stored as -1).
+    bool codePageChosen = true;
+    QString filePath;     // "FilePath": the date list, the first source
+    bool autoStart = true; // "auto": started at login
+    QStringList sources;  // "Sources": further date lists and address books, in their order
 
     bool operator==(const Settings &) const = default;
 };
@@ -22,7 +29,10 @@ constexpr int kMaxStopDays = 13149;
 // outside the options' ranges are brought into them: a hand-edited file must not start a scan
 // that runs for hours. A settings file that is no regular file is not read: `problem` says so.
 Settings LoadSettings(const QString &defaultFilePath, QString *problem = nullptr);
-// All five values at once, or none (false, `problem` says why): the old settings then stay.
+// The date list and the further sources, in the order their rows come on a day.
+QStringList SourcesOf(const Settings &settings);
+
+// All values at once, or none (false, `problem` says why): the old settings then stay.
 bool SaveSettings(const Settings &settings, QString *problem = nullptr);
 
 // The defaults the options' "Standard" restores (code page ANSI, like a first start).

@@ -17,13 +17,15 @@ export CXXFLAGS="$CXXFLAGS $CPPFLAGS"
 # Reproducible: every time stamp in the package is the last commit's.
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
 # Warnings as errors here too, with Debian's flags (CI).
+# A default build (prefix /usr/local), as a packager's cpack takes it: the package puts it
+# under /usr all the same.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFESTMARK_TESTS=OFF \
-    -DFESTMARK_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+    -DFESTMARK_WERROR=ON >/dev/null
 cmake --build "$build"
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-DESTDIR="$stage" cmake --install "$build" >/dev/null
+DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 share="$stage/usr/share"
 desktop-file-validate "$share/applications/de.orvanta.festmark.desktop"
 appstreamcli validate --no-net --pedantic "$share/metainfo/de.orvanta.festmark.metainfo.xml"
@@ -34,7 +36,7 @@ done
 test -f "$share/icons/hicolor/scalable/apps/festmark.svg"
 test -x "$stage/usr/bin/festmark"
 for unit in festmark-calendar.service festmark-calendar.timer; do
-    test -f "$stage/usr/lib/systemd/user/$unit" ||
+    test -f "$stage/usr/share/systemd/user/$unit" ||
         { echo "package: $unit is not installed" >&2; exit 1; }
 done
 
@@ -58,8 +60,8 @@ if [[ "${1:-}" != "--no-install" ]]; then
         --date 14.03.2026 --back 2 --ahead 7
     # The calendar's user units as systemd reads them (where systemd-analyze is there).
     if command -v systemd-analyze >/dev/null; then
-        systemd-analyze verify --man=no /usr/lib/systemd/user/festmark-calendar.service \
-            /usr/lib/systemd/user/festmark-calendar.timer
+        systemd-analyze verify --man=no /usr/share/systemd/user/festmark-calendar.service \
+            /usr/share/systemd/user/festmark-calendar.timer
     fi
 fi
 echo "package: $deb is fine"

@@ -2,7 +2,7 @@
 #include "ui_FestelForm.h"
 
 #include "Autostart.h"
-#include "ICalendar.h"
+#include "Output.h"
 #include "OptionsDlg.h"
 #include "ResultModel.h"
 #include "Scan.h"
@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr std::size_t kExportPiece = 1 << 16; // bytes of calendar written at a time
 constexpr int kInfoBitmap = 133;
 constexpr int kInfoSound = 146;
 
@@ -83,7 +82,7 @@ CFestelForm::~CFestelForm()
 bool CFestelForm::SaveState(QString *problem)
 {
     return SaveSettings(CurrentSettings(), problem) &&
-           WriteAutostartEntry(m_autoStart != 0, m_exePath, problem);
+           WriteAutostartEntry(m_autoStart, m_exePath, problem);
 }
 
 Settings CFestelForm::CurrentSettings() const
@@ -91,9 +90,11 @@ Settings CFestelForm::CurrentSettings() const
     Settings settings;
     settings.startDays = m_startDays;
     settings.stopDays = m_stopDays;
-    settings.oemFile = m_oemFile;
+    settings.codePage = m_oemFile;
+    settings.codePageChosen = m_codePageChosen;
     settings.filePath = m_filePath;
     settings.autoStart = m_autoStart;
+    settings.sources = m_sources;
     return settings;
 }
 
@@ -101,9 +102,11 @@ void CFestelForm::ApplySettings(const Settings &settings)
 {
     m_startDays = settings.startDays;
     m_stopDays = settings.stopDays;
-    m_oemFile = settings.oemFile;
+    m_oemFile = settings.codePage;
+    m_codePageChosen = settings.codePageChosen;
     m_filePath = settings.filePath;
     m_autoStart = settings.autoStart;
+    m_sources = settings.sources;
 }
 
 void CFestelForm::SetToday(std::function<std::chrono::year_month_day()> today)
@@ -159,31 +162,11 @@ void CFestelForm::OnExportCalendar()
     if (choice.path.isEmpty())
         return;
     m_exportFolder = QFileInfo(choice.path).absolutePath();
-    // Written in pieces, and replaced whole or not at all: a full disk leaves the old calendar
-    // as it was, and a large result never has to fit in memory at once.
-    OutputFile file(choice.path, m_filePath);
-    if (file.ErrorString().isEmpty()) {
-        static const DateList kNoList; // before the first scan: a calendar without events
-        ICalendarWriter writer(
-            m_model->List() != nullptr ? *m_model->List() : kNoList,
-            std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()),
-            choice.alarmDays);
-        std::string text;
-        writer.Begin(text);
-        for (int row = 0; row < m_model->rowCount(); ++row) {
-            writer.Add(text, m_model->Hit(row));
-            if (text.size() >= kExportPiece) {
-                file.Write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-                text.clear();
-            }
-        }
-        writer.End(text);
-        file.Write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    }
-    if (!file.Commit()) {
-        m_boxes.Show(this, QStringLiteral("Fehler beim Schreiben von %1: %2")
-                               .arg(QDir::toNativeSeparators(choice.path), file.ErrorString()));
-    }
+    // Replaced whole or not at all: a full disk leaves the old calendar as it was. The rows
+    // are those shown: the same sources, scanned over the same days.
+    FileOutput file(choice.path, SourcesOf(CurrentSettings()));
+    if (!file.Ready() || !m_finder.WriteCalendar(m_window, file, choice.alarmDays))
+        m_boxes.Show(this, Utf8Text(file.Failure()));
 }
 
 void CFestelForm::OnOptionsButton()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "JubileeFinder.h"
+#include "Scan.h"
 #include "Services.h"
 #include "Settings.h"
 
@@ -21,8 +23,6 @@ class MessageBoxService;
 class QProgressBar;
 class QPushButton;
 class SoundService;
-struct ScanHit;
-struct ScanWindow;
 
 namespace Ui {
 class CFestelForm;
@@ -76,10 +76,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    friend class FormSink;
-
-    // The scan's steps: one day's rows, one row, and one step of the progress bar.
+    // The scan's steps: reading and its reports, one day's rows, one row, and one step of
+    // the progress bar.
     void ReadAndScan(const ScanWindow &window, WaitCursor &wait);
+    void ReportProblems();
     void OfferFirstStart(); // no list at the default place: the example, or another file
     void ScanFileForDay(std::span<const ScanHit> rows);
     void AppendResultRow(const ScanHit &row);
@@ -103,13 +103,17 @@ private:
     CMSFlexGrid *m_grid = nullptr;
     int m_startDays = 2;
     int m_stopDays = 7;
-    int m_oemFile = 0;
-    int m_autoStart = 1;
+    CodePage m_oemFile = CodePage::Ansi;
+    bool m_codePageChosen = true; // see Settings::codePageChosen
+    bool m_autoStart = true;
     QString m_filePath;
+    QStringList m_sources; // after m_filePath
     QString m_defaultFilePath;
     QString m_exePath;
     QPixmap m_infoBitmap;
 
+    JubileeFinder m_finder;  // the sources as the last scan read them
+    ScanWindow m_window{};   // the days of the rows shown
     std::vector<std::vector<ScanHit>> m_pendingRows; // found, not yet in the grid
     int m_progressSteps = 0;                         // days scanned so far
     QElapsedTimer m_progressPainted;

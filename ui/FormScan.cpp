@@ -4,6 +4,7 @@
 #include "ui_FestelForm.h"
 
 #include "FlexGrid.h"
+#include "JubileeFinder.h"
 #include "ResultModel.h"
 #include "Scan.h"
 #include "Services.h"
@@ -21,6 +22,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <new>
 #include <utility>
@@ -48,34 +50,32 @@ void StopWhenTerminated()
         throw ScanStopped{};
 }
 
-} // namespace
-
-class FormSink : public ScanSink {
+// Hands the scan's rows and days to the form's own steps.
+class CallbackSink : public ScanSink {
 public:
-    FormSink(CFestelForm &form, WaitCursor &wait)
-        : m_form(form)
-        , m_wait(wait)
+    CallbackSink(std::function<void()> dayStarted,
+                 std::function<void(std::span<const ScanHit>)> rowsFound)
+        : m_dayStarted(std::move(dayStarted))
+        , m_rowsFound(std::move(rowsFound))
     {
     }
 
-    void DayStarted(std::chrono::sys_days) override
-    {
-        StopWhenTerminated();
-        m_wait.Update();
-        m_form.StepProgress();
-    }
-    void RowsFound(std::span<const ScanHit> rows) override { m_form.ScanFileForDay(rows); }
+    void DayStarted(std::chrono::sys_days) override { m_dayStarted(); }
+    void RowsFound(std::span<const ScanHit> rows) override { m_rowsFound(rows); }
 
 private:
-    CFestelForm &m_form;
-    WaitCursor &m_wait;
+    std::function<void()> m_dayStarted;
+    std::function<void(std::span<const ScanHit>)> m_rowsFound;
 };
+
+} // namespace
 
 void CFestelForm::RunScan()
 {
     WaitCursor wait;
     m_todaySoundPlayed = false;
-    const ScanWindow window = MakeScanWindow(m_today(), m_startDays, m_stopDays);
+    m_window = MakeScanWindow(m_today(), m_startDays, m_stopDays);
+    const ScanWindow &window = m_window;
 
     m_model->Reset(nullptr);
     m_rangeText = Utf8Text(RangeCaption(window));
@@ -105,41 +105,50 @@ void CFestelForm::RunScan()
 
 void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
 {
-    const std::string path = QDir::toNativeSeparators(m_filePath).toStdString();
-    OpenError error = OpenError::None;
-    std::optional<DateList> list = ReadDateListFile(m_filePath, m_oemFile, &error, [&wait] {
+    std::vector<Source> sources;
+    for (const QString &path : SourcesOf(CurrentSettings()))
+        sources.push_back(SourceAt(path));
+    m_finder.Read(sources, m_oemFile, [&wait] {
         StopWhenTerminated();
         wait.Update();
     });
-    if (!list) {
-        if (error == OpenError::NotFound && m_filePath == m_defaultFilePath &&
-            !m_firstStartOffered) {
-            m_firstStartOffered = true;
-            OfferFirstStart();
-        } else {
-            m_boxes.Show(this, Utf8Text(OpenFailureMessage(path, error)));
-        }
-    } else {
-        // Reported once per scan: one typo must not cost a box per day.
-        if (list->BadLineCount() > 0)
-            m_boxes.Show(this, Utf8Text(BadLinesMessage(path, *list)));
-        if (!list->MissingCodePage().empty() && !m_codePageReported) {
-            m_codePageReported = true;
-            m_boxes.Show(this, Utf8Text(MissingCodePageMessage(list->MissingCodePage())));
-        }
-        const auto entries = std::make_shared<const DateList>(std::move(*list));
-        m_model->Reset(entries);
-        FormSink sink(*this, wait);
-        try {
-            RunWindowScan(window, *entries, sink);
-            FlushRows();
-        } catch (const std::bad_alloc &) {
-            // More rows than the memory holds: the program goes on, and the user hears why.
-            m_pendingRows.clear();
-            m_pendingRows.shrink_to_fit();
-            m_boxes.Show(this, QStringLiteral("Zu viele Jubiläen für den freien Speicher; ein "
-                                              "kürzerer Zeitraum hilft."));
-        }
+    ReportProblems();
+    m_model->Reset(m_finder.Entries());
+    CallbackSink sink(
+        [this, &wait] {
+            StopWhenTerminated();
+            wait.Update();
+            StepProgress();
+        },
+        [this](std::span<const ScanHit> rows) { ScanFileForDay(rows); });
+    try {
+        m_finder.Scan(window, sink);
+        FlushRows();
+    } catch (const std::bad_alloc &) {
+        // More rows than the memory holds: the program goes on, and the user hears why.
+        m_pendingRows.clear();
+        m_pendingRows.shrink_to_fit();
+        m_boxes.Show(this, QStringLiteral("Zu viele Jubiläen für den freien Speicher; ein "
+                                          "kürzerer Zeitraum hilft."));
+    }
+}
+
+void CFestelForm::ReportProblems()
+{
+    // Reported once per scan, all sources in one box: one typo must not cost a box per day.
+    std::span<const SourceReport> reports = m_finder.Reports();
+    if (!reports.empty() && reports.front().error == OpenError::NotFound &&
+        m_filePath == m_defaultFilePath && !m_firstStartOffered) {
+        m_firstStartOffered = true;
+        OfferFirstStart();
+        reports = reports.subspan(1);
+    }
+    if (const std::string message = ReportMessage(reports); !message.empty())
+        m_boxes.Show(this, Utf8Text(message));
+    if (const std::string missing = MissingCodePageOf(reports);
+        !missing.empty() && !m_codePageReported) {
+        m_codePageReported = true;
+        m_boxes.Show(this, Utf8Text(MissingCodePageMessage(missing)));
     }
 }
 

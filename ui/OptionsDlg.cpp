@@ -2,6 +2,7 @@
 #include "ui_OptionsDlg.h"
 
 #include "Services.h"
+#include "SourcesDlg.h"
 
 #include <QPushButton>
 
@@ -31,11 +32,17 @@ COptionsDlg::COptionsDlg(const Settings &settings, const QString &defaultFilePat
     ui->stopDaysSpin->setAccessibleName(QStringLiteral("bis in ... Tagen"));
     ui->browseButton->setAccessibleName(QStringLiteral("Durchsuchen"));
     ui->filePathEdit->setAccessibleName(QStringLiteral("Dateiname"));
+    ui->sourcesButton->setAccessibleDescription(
+        QStringLiteral("Weitere Datumslisten und Adressbücher sehen, hinzufügen, entfernen und "
+                       "ordnen"));
     connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &COptionsDlg::accept);
     connect(ui->buttonBox->button(QDialogButtonBox::RestoreDefaults), &QPushButton::clicked, this,
             &COptionsDlg::OnDefaultsButton);
     connect(ui->browseButton, &QPushButton::clicked, this, &COptionsDlg::OnBrowseButton);
+    connect(ui->sourcesButton, &QPushButton::clicked, this, &COptionsDlg::OnSourcesButton);
     ShowSettings(settings);
+    m_sources = settings.sources;
+    ShowSourceCount();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -49,24 +56,27 @@ void COptionsDlg::ShowSettings(const Settings &settings)
     // A stored code page other than 0 or 1 checks neither button, as it was stored.
     ui->ansiRadio->setAutoExclusive(false);
     ui->oemRadio->setAutoExclusive(false);
-    ui->ansiRadio->setChecked(settings.oemFile == 0);
-    ui->oemRadio->setChecked(settings.oemFile == 1);
+    ui->ansiRadio->setChecked(settings.codePage == CodePage::Ansi);
+    ui->oemRadio->setChecked(settings.codePage == CodePage::Oem && settings.codePageChosen);
     ui->ansiRadio->setAutoExclusive(true);
     ui->oemRadio->setAutoExclusive(true);
     ui->startDaysSpin->setValue(settings.startDays);
     ui->stopDaysSpin->setValue(settings.stopDays);
     ui->filePathEdit->setText(settings.filePath);
-    ui->autoStartCheck->setChecked(settings.autoStart != 0);
+    ui->autoStartCheck->setChecked(settings.autoStart);
 }
 
 Settings COptionsDlg::settings() const
 {
     Settings settings;
-    settings.oemFile = ui->ansiRadio->isChecked() ? 0 : ui->oemRadio->isChecked() ? 1 : -1;
+    // Neither button checked stays OEM, as a stored value other than 0 or 1 reads.
+    settings.codePage = ui->ansiRadio->isChecked() ? CodePage::Ansi : CodePage::Oem;
+    settings.codePageChosen = ui->ansiRadio->isChecked() || ui->oemRadio->isChecked();
     settings.startDays = ui->startDaysSpin->value();
     settings.stopDays = ui->stopDaysSpin->value();
     settings.filePath = ui->filePathEdit->text();
-    settings.autoStart = ui->autoStartCheck->isChecked() ? 1 : 0;
+    settings.autoStart = ui->autoStartCheck->isChecked();
+    settings.sources = m_sources;
     return settings;
 }
 
@@ -100,4 +110,26 @@ void COptionsDlg::OnBrowseButton()
     // Only the path changes: what the user typed into the other fields stays.
     if (!path.isEmpty())
         ui->filePathEdit->setText(path);
+}
+
+void COptionsDlg::OnSourcesButton()
+{
+    CSourcesDlg dialog(m_sources, this);
+    if (m_browseSource)
+        dialog.m_browse = m_browseSource;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_sources = dialog.sources();
+    ShowSourceCount();
+}
+
+void COptionsDlg::ShowSourceCount()
+{
+    // The count in the button's tooltip and for screen readers: the button keeps its text.
+    const QString count = m_sources.isEmpty()     ? QStringLiteral("keine")
+                          : m_sources.size() == 1 ? QStringLiteral("eine")
+                                                  : QString::number(m_sources.size());
+    ui->sourcesButton->setToolTip(m_sources.isEmpty() ? QStringLiteral("Keine weiteren Quellen")
+                                                      : m_sources.join(QLatin1Char('\n')));
+    ui->sourcesButton->setAccessibleName(QStringLiteral("Weitere Quellen: %1").arg(count));
 }

@@ -12,7 +12,8 @@ namespace Ui {
 class COptionsDlg;
 }
 
-// "Festmark-Optionen": code page, days back and ahead, the date list's path and autostart.
+// "Festmark-Optionen": code page, days back and ahead, the date list's path, the further
+// sources ("Weitere Quellen..." opens their own dialog) and autostart.
 // Opens with a copy of the settings and, when closed with OK, gives the edited copy back.
 class COptionsDlg : public QDialog {
     Q_OBJECT
@@ -24,8 +25,10 @@ public:
 
     Settings settings() const; // what the fields hold
 
-    // The file-open dialog; tests put an answer of their own in its place.
+    // The file-open dialogs of the date list and of a further source; tests put answers of
+    // their own in their place.
     std::function<QString(QWidget *)> m_browse;
+    std::function<QString(QWidget *)> m_browseSource;
 
     void accept() override; // closes only when both day counts are whole numbers
 
@@ -33,8 +36,11 @@ private:
     void ShowSettings(const Settings &settings);
     void OnDefaultsButton();
     void OnBrowseButton();
+    void OnSourcesButton();
+    void ShowSourceCount();
 
     Ui::COptionsDlg *ui;
     QString m_defaultFilePath;
+    QStringList m_sources; // kept by "Weitere Quellen...", not by "Standard"
     MessageBoxService &m_boxes;
 };

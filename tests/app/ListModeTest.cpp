@@ -432,6 +432,43 @@ TEST_F(ListModeTest, AnAddressBookWorksLikeADateList)
     EXPECT_TRUE(calendar.out.contains("SUMMARY:Ohne Jahr hat Geburtstag!\r\n"));
 }
 
+TEST_F(ListModeTest, SeveralSourcesAreMergedByDayThenSourceAndReportedTogether)
+{
+    const QString list = Write("liste.txt", "14.03.1976 Anna wird # alt\nkein Datum\n"
+                                            "21.03.1976 Bernd wird # alt\n");
+    const QString cards = Write("kontakte.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Carla\r\n"
+                                                "BDAY:1986-03-14\r\nEND:VCARD\r\n");
+    const QString missing = Path("fehlt.txt");
+    const Result r = Run({"--file", list, "--file", cards, "--file", missing, "--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 1); // a source could not be read; the others' rows are listed
+    EXPECT_EQ(r.out, kCaption14March + "14.03.2026\tHJ\tAnna wird 50 Jahre alt!\n" +
+                         "14.03.2026\tHJ\tCarla wird 40 Jahre alt!\n" +
+                         "21.03.2026\t-J\tBernd wird 50 Jahre alt!\n");
+    EXPECT_EQ(r.err, "festmark: Fehler in Datei " + QDir::toNativeSeparators(list) +
+                         QString::fromUtf8(", Zeile 2 (kein gültiges Datum): kein Datum\n") +
+                         QString::fromUtf8("festmark: Fehler beim Öffnen von ") +
+                         QDir::toNativeSeparators(missing) + ": Datei nicht gefunden\n");
+    // The stored sources stand behind --file: without it they are read, list first.
+    WriteSettings("[Settings]\nFilePath=" + cards.toUtf8() + "\nSources=\"" + list.toUtf8() +
+                  "\"\n");
+    const Result stored = Run({"--date", "14.03.2026", "--ahead", "0"});
+    EXPECT_EQ(stored.out, QString::fromUtf8("Jubiläen vom 12.03.2026 bis zum 14.03.2026\n"
+                                            "14.03.2026\tHJ\tCarla wird 40 Jahre alt!\n"
+                                            "14.03.2026\tHJ\tAnna wird 50 Jahre alt!\n"));
+    // A calendar lacking a source's events would take them from its subscribers.
+    const QString calendar = Write("j.ics", "alt");
+    const Result ics = Start({"--ics", "--file", list, "--file", missing, "--output", calendar,
+                              "--date", "14.03.2026"});
+    EXPECT_EQ(ics.exitCode, 1);
+    QFile kept(calendar);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "alt");
+    // Nor is any source ever written over, whichever --file it came from.
+    const Result over = Start({"--ics", "--file", list, "--file", cards, "--output", cards});
+    EXPECT_EQ(over.exitCode, 1);
+    EXPECT_TRUE(over.err.contains("sie bleibt, wie sie ist")) << over.err.toStdString();
+}
+
 #ifndef _WIN32
 TEST_F(ListModeTest, HostileNamesAndFilesAreHandledWithoutHarm)
 {

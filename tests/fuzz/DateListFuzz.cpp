@@ -41,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int ahead = (data[3] << 8 | data[4]) % 13150;
     const QByteArrayView content(reinterpret_cast<const char *>(data + 5),
                                  static_cast<qsizetype>(size - 5));
-    const DateList list = ParseDateList(content, control & 1);
+    const DateList list = ParseDateList(content, (control & 1) != 0 ? CodePage::Oem : CodePage::Ansi);
     CountingSink sink(list);
     const ScanWindow window = MakeScanWindow(2026y / March / 14, back, ahead);
     RunWindowScan(window, list, sink);
     if (list.BadLineCount() > 0)
-        sink.bytes += BadLinesMessage("f", list).size();
+        sink.bytes += BadLinesMessage("f", list.BadLines(), list.BadLineCount()).size();
     return sink.bytes == static_cast<std::size_t>(-1) ? 1 : 0;
 }

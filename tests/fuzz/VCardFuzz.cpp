@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     using namespace std::chrono;
     QByteArray cards("BEGIN:VCARD\r\n");
     cards.append(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    const DateList list = ParseDateList(cards, 0);
+    const DateList list = ParseDateList(cards, CodePage::Ansi);
     CalendarSink sink(list);
     RunWindowScan(MakeScanWindow(2026y / March / 14, 30, 30), list, sink);
     return sink.text.size() == static_cast<std::size_t>(-1) ? 1 : 0;

@@ -69,7 +69,7 @@ class BadLineReasonTest : public testing::TestWithParam<ReasonCase> {};
 TEST_P(BadLineReasonTest, SaysWhyALineIsNoEntry)
 {
     const ReasonCase &c = GetParam();
-    const DateList list = ParseDateList(std::string("14.03.1976 A\n") + c.line + "\n", 0);
+    const DateList list = ParseDateList(std::string("14.03.1976 A\n") + c.line + "\n", CodePage::Ansi);
     if (*c.reason == '\0') {
         EXPECT_EQ(list.size(), 2u);
         EXPECT_EQ(list.BadLineCount(), 0u);
@@ -170,7 +170,7 @@ std::vector<std::string> Names(const DateList &list)
 
 TEST(ParseDateListTest, AnnasLineGivesTheEntry)
 {
-    const DateList list = ParseDateList("14.03.1976 Anna wird # alt\n", 0);
+    const DateList list = ParseDateList("14.03.1976 Anna wird # alt\n", CodePage::Ansi);
     ASSERT_EQ(list.size(), 1u);
     using namespace std::chrono;
     EXPECT_EQ(list.Day(0).date, 1976y / March / 14);
@@ -182,15 +182,15 @@ TEST(ParseDateListTest, AnnasLineGivesTheEntry)
 
 TEST(ParseDateListTest, CrLfAndLfGiveTheSameEntries)
 {
-    const DateList lf = ParseDateList("14.03.1976 Anna\n10.05.2000 Meier\n", 0);
-    const DateList crlf = ParseDateList("14.03.1976 Anna\r\n10.05.2000 Meier\r\n", 0);
+    const DateList lf = ParseDateList("14.03.1976 Anna\n10.05.2000 Meier\n", CodePage::Ansi);
+    const DateList crlf = ParseDateList("14.03.1976 Anna\r\n10.05.2000 Meier\r\n", CodePage::Ansi);
     EXPECT_EQ(Names(lf), Names(crlf));
     EXPECT_EQ(Names(lf), (std::vector<std::string>{"Anna|", "Meier|"}));
 }
 
 TEST(ParseDateListTest, LastLineWithoutLineBreakIsReadWhole)
 {
-    EXPECT_EQ(Names(ParseDateList("01.01.2000 X\n14.03.1976 Anna", 0)),
+    EXPECT_EQ(Names(ParseDateList("01.01.2000 X\n14.03.1976 Anna", CodePage::Ansi)),
               (std::vector<std::string>{"X|", "Anna|"}));
 }
 
@@ -199,7 +199,7 @@ TEST(ParseDateListTest, BadLinesAreKeptWithTheirNumbersAndTheRestIsRead)
     const DateList list = ParseDateList("14.03.1976 Anna\n\nkein Datum\n31.02.2000 X\n"
                                         "00.05.1990 Y\n14.13.1976 Z\n29.02.1981 W\n"
                                         "29.02.1980 Jörg\n",
-                                        0);
+                                        CodePage::Ansi);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Anna|", "Jörg|"}));
     ASSERT_EQ(list.BadLineCount(), 6u);
     ASSERT_EQ(list.BadLines().size(), 6u);
@@ -216,11 +216,11 @@ TEST(ParseDateListTest, PiecesOfAnySizeGiveTheSameList)
     const std::string content = "\xEF\xBB\xBF"
                                 "14.03.1976 Anna wird # alt\r\n\nkein Datum\r01.01.2000 Mac\r"
                                 "29.02.1980 J\xC3\xB6rg # \xC3\xA4lter\n10.05.2000 Meier";
-    const DateList whole = ParseDateList(QByteArrayView(content.data(), content.size()), 0);
+    const DateList whole = ParseDateList(QByteArrayView(content.data(), content.size()), CodePage::Ansi);
     ASSERT_EQ(Names(whole),
               (std::vector<std::string>{"Anna wird | alt", "Mac|", "Jörg | älter", "Meier|"}));
     for (std::size_t piece = 1; piece <= 8; ++piece) {
-        DateListReader reader(0);
+        DateListReader reader(CodePage::Ansi);
         for (std::size_t at = 0; at < content.size(); at += piece)
             reader.Feed(QByteArrayView(
                 content.data() + at, static_cast<qsizetype>(std::min(piece, content.size() - at))));
@@ -230,7 +230,7 @@ TEST(ParseDateListTest, PiecesOfAnySizeGiveTheSameList)
         EXPECT_EQ(list.BadLines()[1].lineNumber, 3);
         EXPECT_EQ(list.BadLines()[1].text, "kein Datum");
     }
-    EXPECT_EQ(Names(ParseDateList("14.03.1976 Anna\r10.05.2000 Meier\r", 0)),
+    EXPECT_EQ(Names(ParseDateList("14.03.1976 Anna\r10.05.2000 Meier\r", CodePage::Ansi)),
               (std::vector<std::string>{"Anna|", "Meier|"}));
 }
 
@@ -238,7 +238,7 @@ TEST(ParseDateListTest, ByteOrderMarkIsSkipped)
 {
     const DateList list = ParseDateList("\xEF\xBB\xBF"
                                         "14.03.1976 Anna\n",
-                                        0);
+                                        CodePage::Ansi);
     EXPECT_EQ(Names(list), std::vector<std::string>{"Anna|"});
     EXPECT_EQ(list.BadLineCount(), 0u);
 }
@@ -246,14 +246,14 @@ TEST(ParseDateListTest, ByteOrderMarkIsSkipped)
 TEST(ParseDateListTest, LongLineIsOneEntryWithItsWholeText)
 {
     const std::string name(109, 'n');
-    const DateList list = ParseDateList("14.03.1976 " + name + "#end\n", 0);
+    const DateList list = ParseDateList("14.03.1976 " + name + "#end\n", CodePage::Ansi);
     EXPECT_EQ(Names(list), std::vector<std::string>{name + "|end"});
     EXPECT_EQ(list.BadLineCount(), 0u);
 }
 
 TEST(ParseDateListTest, EmptyContentGivesNothing)
 {
-    const DateList list = ParseDateList("", 0);
+    const DateList list = ParseDateList("", CodePage::Ansi);
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(list.BadLineCount(), 0u);
 }
@@ -263,11 +263,11 @@ TEST(ParseDateListTest, BinaryGarbageGivesBadLinesOnly)
     std::string garbage;
     for (int i = 0; i < 4096; ++i)
         garbage += static_cast<char>((i * 7919) % 256);
-    const DateList list = ParseDateList(QByteArrayView(garbage.data(), garbage.size()), 0);
+    const DateList list = ParseDateList(QByteArrayView(garbage.data(), garbage.size()), CodePage::Ansi);
     EXPECT_TRUE(list.empty());
     EXPECT_GT(list.BadLineCount(), 0u);
     const std::string nuls(100, '\0');
-    const DateList nulList = ParseDateList(QByteArrayView(nuls.data(), nuls.size()), 1);
+    const DateList nulList = ParseDateList(QByteArrayView(nuls.data(), nuls.size()), CodePage::Oem);
     EXPECT_TRUE(nulList.empty());
     ASSERT_EQ(nulList.BadLines().size(), 1u);
     EXPECT_EQ(nulList.BadLines()[0].text.size(), 100u);
@@ -276,7 +276,7 @@ TEST(ParseDateListTest, BinaryGarbageGivesBadLinesOnly)
 struct EncodingCase {
     const char *name;
     const char *bytes;
-    int oemFile;
+    CodePage codePage;
     const char *expected; // UTF-8
 };
 
@@ -285,18 +285,17 @@ class DecodeLineTest : public testing::TestWithParam<EncodingCase> {};
 TEST_P(DecodeLineTest, ShowsUmlautsOfEveryFile)
 {
     std::string line = "old";
-    LineDecoder(GetParam().oemFile, CodePages{}).Decode(GetParam().bytes, line);
+    LineDecoder(GetParam().codePage, CodePages{}).Decode(GetParam().bytes, line);
     EXPECT_EQ(line, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DecodeLineTest,
-    testing::Values(EncodingCase{"AsciiUnchanged", "14.03.1976 Anna", 0, "14.03.1976 Anna"},
-                    EncodingCase{"Utf8", "J\xC3\xB6rg \xC3\x9F", 0, "Jörg ß"},
-                    EncodingCase{"Windows1252", "J\xF6rg \xDF \x80", 0, "Jörg ß €"},
-                    EncodingCase{"Oem850", "J\x94rg \xE1 \x84\x81", 1, "Jörg ß äü"},
-                    EncodingCase{"OemBytesAsAnsi", "\x84", 0, "„"},
-                    EncodingCase{"OemAnyNonzeroValue", "\x94", -1, "ö"}),
+    testing::Values(EncodingCase{"AsciiUnchanged", "14.03.1976 Anna", CodePage::Ansi, "14.03.1976 Anna"},
+                    EncodingCase{"Utf8", "J\xC3\xB6rg \xC3\x9F", CodePage::Ansi, "Jörg ß"},
+                    EncodingCase{"Windows1252", "J\xF6rg \xDF \x80", CodePage::Ansi, "Jörg ß €"},
+                    EncodingCase{"Oem850", "J\x94rg \xE1 \x84\x81", CodePage::Oem, "Jörg ß äü"},
+                    EncodingCase{"OemBytesAsAnsi", "\x84", CodePage::Ansi, "„"}),
     [](const auto &info) { return info.param.name; });
 
 TEST(CodePageTest, ThisQtHasBothCodePagesAndAMissingOneReadsAsLatin1)
@@ -305,9 +304,9 @@ TEST(CodePageTest, ThisQtHasBothCodePagesAndAMissingOneReadsAsLatin1)
     EXPECT_TRUE(QStringDecoder("windows-1252").isValid());
     EXPECT_TRUE(QStringDecoder("IBM850").isValid());
 #endif
-    EXPECT_EQ(ParseDateList("14.03.1976 J\xF6rg\n", 0).MissingCodePage(), "");
+    EXPECT_EQ(ParseDateList("14.03.1976 J\xF6rg\n", CodePage::Ansi).MissingCodePage(), "");
 
-    DateListReader reader(0, CodePages{"no-such-code-page", "IBM850"});
+    DateListReader reader(CodePage::Ansi, CodePages{"no-such-code-page", "IBM850"});
     reader.Feed("14.03.1976 J\xF6rg \x80\n");
     const DateList list = reader.Finish();
 #ifdef _WIN32
@@ -337,14 +336,14 @@ protected:
 TEST_F(DateListFileTest, ReadsAFileAtAPathWithSpacesAndUmlauts)
 {
     const QString path = Write(QString::fromUtf8("Meine Jubiläen ü.txt"), "14.03.1976 Anna\n");
-    const auto list = ReadDateListFile(path, 0);
+    const auto list = ReadDateListFile(path, CodePage::Ansi);
     ASSERT_TRUE(list);
     EXPECT_EQ(Names(*list), std::vector<std::string>{"Anna|"});
 }
 
 TEST_F(DateListFileTest, EmptyFileIsAnEmptyList)
 {
-    const auto list = ReadDateListFile(Write("empty.txt", ""), 0);
+    const auto list = ReadDateListFile(Write("empty.txt", ""), CodePage::Ansi);
     ASSERT_TRUE(list);
     EXPECT_TRUE(list->empty());
     EXPECT_EQ(list->BadLineCount(), 0u);
@@ -354,7 +353,7 @@ TEST_F(DateListFileTest, WhatIsNoReadableFileCannotBeOpenedAndSaysWhy)
 {
     const auto errorFor = [](const QString &path) {
         OpenError error = OpenError::None;
-        EXPECT_FALSE(ReadDateListFile(path, 0, &error)) << path.toStdString();
+        EXPECT_FALSE(ReadDateListFile(path, CodePage::Ansi, &error)) << path.toStdString();
         return error;
     };
     EXPECT_EQ(errorFor(m_dir.filePath("missing.txt")), OpenError::NotFound);
@@ -379,7 +378,7 @@ TEST_F(DateListFileTest, FileWithoutReadPermissionCannotBeOpened)
     QFile::setPermissions(path, QFileDevice::WriteOwner);
     if (QFile(path).open(QIODevice::ReadOnly))
         GTEST_SKIP() << "running with rights that read any file; the list mode test covers it";
-    EXPECT_FALSE(ReadDateListFile(path, 0));
+    EXPECT_FALSE(ReadDateListFile(path, CodePage::Ansi));
 }
 
 class SlowDateListFileTest : public DateListFileTest {};
@@ -393,7 +392,7 @@ TEST_F(SlowDateListFileTest, LargeFilesAreReadWhole)
         big += line;
     const qsizetype pairs = big.size() / line.size();
     int pieces = 0; // a caller hears of the reading as it goes, once a MiB
-    const auto list = ReadDateListFile(Write("big.txt", big), 0, nullptr, [&pieces] { ++pieces; });
+    const auto list = ReadDateListFile(Write("big.txt", big), CodePage::Ansi, nullptr, [&pieces] { ++pieces; });
     ASSERT_TRUE(list);
     EXPECT_EQ(pieces, (big.size() + 1024 * 1024 - 1) / (1024 * 1024));
     EXPECT_EQ(static_cast<qsizetype>(list->size()), pairs);
@@ -402,7 +401,7 @@ TEST_F(SlowDateListFileTest, LargeFilesAreReadWhole)
     EXPECT_EQ(list->BadLines().back().lineNumber, 2 * static_cast<int>(DateList::kBadLinesKept));
 
     const QByteArray longLine = "14.03.1976 " + QByteArray(1024 * 1024, 'x') + "# alt";
-    const auto one = ReadDateListFile(Write("long.txt", longLine), 0);
+    const auto one = ReadDateListFile(Write("long.txt", longLine), CodePage::Ansi);
     ASSERT_TRUE(one);
     ASSERT_EQ(one->size(), 1u);
     EXPECT_EQ(one->NameText(0).size(), 1024u * 1024u);

@@ -63,11 +63,11 @@ std::vector<std::string> Uids(const DateList &list, const std::vector<ScanHit> &
 TEST(ICalendarTest, AnEventKeepsItsUidWhenLinesAreAddedAndCopiesGetTheirOwn)
 {
     DateList before;
-    before.Add(14, 3, 1976, "Anna wird ", " alt");
+    before.Add(1976y / 3 / 14, "Anna wird ", " alt");
     DateList after;
-    after.Add(1, 1, 2000, "Neu ", "");
-    after.Add(14, 3, 1976, "Anna wird ", " alt");
-    after.Add(14, 3, 1976, "Anna wird ", " alt"); // the same line twice
+    after.Add(2000y / 1 / 1, "Neu ", "");
+    after.Add(1976y / 3 / 14, "Anna wird ", " alt");
+    after.Add(1976y / 3 / 14, "Anna wird ", " alt"); // the same line twice
     const int day = static_cast<int>(sys_days{2026y / March / 14}.time_since_epoch().count());
     const JubileeCount fifty{50, JubileeKind::Year};
     const std::vector<std::string> old = Uids(before, {{day, 0, fifty, true}});

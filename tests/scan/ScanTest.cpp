@@ -41,7 +41,7 @@ struct Recorder : ScanSink {
 
 Recorder Scan(const std::string &file, year_month_day today, int back, int ahead)
 {
-    Recorder recorder(ParseDateList(QByteArrayView(file.data(), file.size()), 0));
+    Recorder recorder(ParseDateList(QByteArrayView(file.data(), file.size()), CodePage::Ansi));
     RunWindowScan(MakeScanWindow(today, back, ahead), recorder.list, recorder);
     return recorder;
 }
@@ -164,9 +164,7 @@ TEST(ScanPropertyTest, FindsExactlyWhatTheChainFindsOverEveryPair)
         std::string name = std::to_string(entries.size());
         name.insert(0, 1, 'E');
         name += ' ';
-        entries.Add(static_cast<int>(unsigned{date.day()}),
-                    static_cast<int>(unsigned{date.month()}), static_cast<int>(date.year()), name,
-                    "");
+        entries.Add(date, name, "");
     };
     for (int i = 0; i < 150; ++i)
         addEntry(sys_days{days{anyDay(random)}});
@@ -220,12 +218,17 @@ DateList WithBadLines(const std::vector<BadLine> &bad)
     return list;
 }
 
+std::string MessageOf(const std::string &path, const DateList &list)
+{
+    return BadLinesMessage(path, list.BadLines(), list.BadLineCount());
+}
+
 TEST(BadLineReportTest, MessageListsTheFirstTenAndCountsTheRest)
 {
     std::vector<BadLine> bad;
     for (int i = 1; i <= 15; ++i)
         bad.push_back({i * 2, "Zeile" + std::to_string(i), {}});
-    const std::string message = BadLinesMessage("F.txt", WithBadLines(bad));
+    const std::string message = MessageOf("F.txt", WithBadLines(bad));
     EXPECT_EQ(message.rfind("Fehler in Datei F.txt:", 0), 0u);
     EXPECT_NE(message.find("\nZeile 2: Zeile1"), std::string::npos);
     EXPECT_NE(message.find("\nZeile 20: Zeile10"), std::string::npos);
@@ -233,17 +236,17 @@ TEST(BadLineReportTest, MessageListsTheFirstTenAndCountsTheRest)
     EXPECT_NE(message.find("und 5 weitere fehlerhafte Zeilen."), std::string::npos);
 
     bad.resize(11);
-    EXPECT_NE(BadLinesMessage("F.txt", WithBadLines(bad)).find("und 1 weitere fehlerhafte Zeile."),
+    EXPECT_NE(MessageOf("F.txt", WithBadLines(bad)).find("und 1 weitere fehlerhafte Zeile."),
               std::string::npos);
     bad.resize(1);
-    EXPECT_EQ(BadLinesMessage("F.txt", WithBadLines(bad)),
+    EXPECT_EQ(MessageOf("F.txt", WithBadLines(bad)),
               "Fehler in Datei F.txt:\nZeile 2: Zeile1");
 }
 
 TEST(BadLineReportTest, MessageShortensHugeLinesWithoutSplittingCharacters)
 {
     const std::string text = std::string(79, 'x') + "äöü";
-    const std::string message = BadLinesMessage("F", WithBadLines({{1, text, {}}}));
+    const std::string message = MessageOf("F", WithBadLines({{1, text, {}}}));
     EXPECT_EQ(message, "Fehler in Datei F:\nZeile 1: " + std::string(79, 'x') + "ä…");
 }
 

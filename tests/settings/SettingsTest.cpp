@@ -1,5 +1,6 @@
 // Stored settings: defaults, the round trip, values brought into range, the default path.
 #include "Settings.h"
+#include "SettingsValues.h"
 #include "Autostart.h"
 #include "SettingsStore.h"
 #include "TestSettings.h"
@@ -29,20 +30,38 @@ TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndWritesNothing)
     EXPECT_EQ(settings, DefaultSettings("/programm/Festmark.txt"));
     EXPECT_EQ(settings.startDays, 2);
     EXPECT_EQ(settings.stopDays, 7);
-    EXPECT_EQ(settings.oemFile, 0);
-    EXPECT_EQ(settings.autoStart, 1);
+    EXPECT_EQ(settings.codePage, CodePage::Ansi);
+    EXPECT_TRUE(settings.autoStart);
+    EXPECT_TRUE(settings.sources.isEmpty());
     EXPECT_FALSE(SettingsStored());
 }
 
 TEST_F(SettingsTest, ValuesRoundTripUnderTheirOwnNames)
 {
-    const Settings saved{30, 400, 1, QString::fromUtf8("/home/anna/Meine Jubiläen.txt"), 0};
+    Settings saved = MakeSettings(30, 400, CodePage::Oem, QString::fromUtf8("/home/anna/Meine Jubiläen.txt"),
+                          false);
     SaveSettings(saved);
     EXPECT_EQ(LoadSettings("/x"), saved);
     EXPECT_EQ(StoredValue("Startday").toInt(), 30);
     EXPECT_EQ(StoredValue("Stopday").toInt(), 400);
     EXPECT_EQ(StoredValue("OEM").toInt(), 1);
     EXPECT_EQ(StoredValue("auto").toInt(), 0);
+}
+
+TEST_F(SettingsTest, FurtherSourcesRoundTripInTheirOrder)
+{
+    // Quotes, commas, an "@" and umlauts as paths may hold them; one source and none alike.
+    for (const QStringList &sources :
+         {QStringList{QString::fromUtf8("/home/anna/Verein, Jubiläen.txt"), "@kontakte.vcf",
+                      "C:\\Daten\\\"alt\".txt"},
+          QStringList{"/nur/eine.vcf"}, QStringList{}}) {
+        Settings saved = MakeSettings(2, 7, CodePage::Ansi, "/liste.txt", true);
+        saved.sources = sources;
+        ASSERT_TRUE(SaveSettings(saved));
+        EXPECT_EQ(LoadSettings("/x"), saved);
+        EXPECT_EQ(StoredValue("Sources").toStringList(), sources);
+        EXPECT_EQ(SourcesOf(saved), QStringList{"/liste.txt"} + sources);
+    }
 }
 
 TEST_F(SettingsTest, EmptyStoredPathStaysEmpty)
@@ -54,7 +73,9 @@ TEST_F(SettingsTest, EmptyStoredPathStaysEmpty)
 struct ClampCase {
     const char *name;
     QVariant startDay, stopDay, oem; // as a hand-edited file holds them
-    int expectedStart, expectedStop, expectedOem;
+    int expectedStart, expectedStop;
+    CodePage expectedCodePage;
+    bool expectedChosen;
 };
 
 class SettingsClampTest : public SettingsTest, public testing::WithParamInterface<ClampCase> {};
@@ -68,16 +89,22 @@ TEST_P(SettingsClampTest, BringsStoredValuesIntoTheOptionsRanges)
     const Settings settings = LoadSettings("/x/Festmark.txt");
     EXPECT_EQ(settings.startDays, c.expectedStart);
     EXPECT_EQ(settings.stopDays, c.expectedStop);
-    EXPECT_EQ(settings.oemFile, c.expectedOem);
+    EXPECT_EQ(settings.codePage, c.expectedCodePage);
+    EXPECT_EQ(settings.codePageChosen, c.expectedChosen);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SettingsClampTest,
-                         testing::Values(ClampCase{"Negative", -5, -1, 0, 0, 0, 0},
-                                         ClampCase{"Huge", 99999, 2000000000, 1, 3652, 13149, 1},
-                                         ClampCase{"Limits", 3652, 13149, 0, 3652, 13149, 0},
-                                         ClampCase{"OemFiveIsKept", 2, 7, 5, 2, 7, 5},
-                                         ClampCase{"HandEditedText", "zwei", "sieben", "ja", 2, 7,
-                                                   0}),
+                         testing::Values(
+                             ClampCase{"Negative", -5, -1, 0, 0, 0, CodePage::Ansi, true},
+                             ClampCase{"Huge", 99999, 2000000000, 1, 3652, 13149, CodePage::Oem,
+                                       true},
+                             ClampCase{"Limits", 3652, 13149, 0, 3652, 13149, CodePage::Ansi, true},
+                             // Any value but 0 reads as OEM; the options then check neither.
+                             ClampCase{"OemFiveReadsAsOem", 2, 7, 5, 2, 7, CodePage::Oem, false},
+                             ClampCase{"OemMinusOneReadsAsOem", 2, 7, -1, 2, 7, CodePage::Oem,
+                                       false},
+                             ClampCase{"HandEditedText", "zwei", "sieben", "ja", 2, 7,
+                                       CodePage::Ansi, true}),
                          [](const auto &info) { return info.param.name; });
 
 #ifndef _WIN32
@@ -92,13 +119,14 @@ TEST_F(SettingsTest, AFullDiskKeepsTheOldSettingsWhole)
     SmallConfigDisk disk;
     if (!disk.Mounted())
         GTEST_SKIP() << "mounting a small tmpfs needs root (CI runs the tests as root)";
-    const Settings old{3, 9, 0, "/daten/Festmark.txt", 0};
+    const Settings old = MakeSettings(3, 9, CodePage::Ansi, "/daten/Festmark.txt", false);
     ASSERT_TRUE(SaveSettings(old));
     const QByteArray before = Stored();
     for (const int free : {4, 0}) {
         disk.LeaveFree(free);
         QString problem;
-        EXPECT_FALSE(SaveSettings({5, 11, 1, QString(5000, 'p'), 1}, &problem)) << free;
+        EXPECT_FALSE(SaveSettings(MakeSettings(5, 11, CodePage::Oem, QString(5000, 'p'), true), &problem))
+            << free;
         EXPECT_TRUE(problem.startsWith(QString::fromUtf8("Die Einstellungen ließen sich nicht")));
         EXPECT_EQ(Stored(), before) << free << " KiB free";
         EXPECT_EQ(LoadSettings("/x"), old);
@@ -113,8 +141,8 @@ TEST_F(SettingsTest, ProgramsEndingTogetherLeaveOneProgramsWholeSettings)
         const pid_t child = fork();
         if (child == 0) {
             for (int i = 0; i < 40; ++i)
-                SaveSettings({program, program, program % 2, "/liste/" + QString::number(program),
-                              program % 2});
+                SaveSettings(MakeSettings(program, program, program % 2 ? CodePage::Oem : CodePage::Ansi,
+                                  "/liste/" + QString::number(program), program % 2 != 0));
             _exit(0);
         }
         children.push_back(child);
@@ -123,8 +151,8 @@ TEST_F(SettingsTest, ProgramsEndingTogetherLeaveOneProgramsWholeSettings)
         waitpid(child, nullptr, 0);
     const Settings stored = LoadSettings("/x");
     EXPECT_EQ(stored.stopDays, stored.startDays);
-    EXPECT_EQ(stored.oemFile, stored.startDays % 2);
-    EXPECT_EQ(stored.autoStart, stored.startDays % 2);
+    EXPECT_EQ(stored.codePage, stored.startDays % 2 ? CodePage::Oem : CodePage::Ansi);
+    EXPECT_EQ(stored.autoStart, stored.startDays % 2 != 0);
     EXPECT_EQ(stored.filePath, "/liste/" + QString::number(stored.startDays));
 }
 

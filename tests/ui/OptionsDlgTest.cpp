@@ -3,6 +3,7 @@
 #include "FestelForm.h"
 #include "Recorders.h"
 #include "Settings.h"
+#include "SettingsValues.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -31,6 +32,7 @@ struct Fields {
         , browse(dialog->findChild<QPushButton *>("browseButton"))
         , path(dialog->findChild<QLineEdit *>("filePathEdit"))
         , autoStart(dialog->findChild<QCheckBox *>("autoStartCheck"))
+        , sources(dialog->findChild<QPushButton *>("sourcesButton"))
         , buttons(dialog->findChild<QDialogButtonBox *>())
     {
     }
@@ -44,12 +46,16 @@ struct Fields {
     QPushButton *browse;
     QLineEdit *path;
     QCheckBox *autoStart;
+    QPushButton *sources;
     QDialogButtonBox *buttons;
 };
 
 class OptionsDlgTest : public testing::Test {
 protected:
-    static Settings Stored() { return {2, 7, 0, "/daten/Festmark.txt", 1}; }
+    static Settings Stored()
+    {
+        return MakeSettings(2, 7, CodePage::Ansi, "/daten/Festmark.txt", true);
+    }
 
     RecordingBoxes m_boxes;
     COptionsDlg m_dialog{Stored(), "/programm/Festmark.txt", m_boxes};
@@ -73,12 +79,12 @@ TEST_F(OptionsDlgTest, OpensWithTheSettingsInItsFields)
     // The checked code page is the group's one tab stop, the buttons follow the fields.
     m_fields.path->setFocus();
     const QList<QWidget *> stops = TabStops(&m_dialog);
-    ASSERT_EQ(stops.size(), 9);
-    EXPECT_EQ(stops.mid(0, 5),
-              (QList<QWidget *>{m_fields.path, m_fields.autoStart, stops[2], stops[3], stops[4]}));
-    EXPECT_EQ(stops.mid(5),
+    ASSERT_EQ(stops.size(), 10);
+    EXPECT_EQ(stops.mid(0, 6), (QList<QWidget *>{m_fields.path, m_fields.sources,
+                                                 m_fields.autoStart, stops[3], stops[4], stops[5]}));
+    EXPECT_EQ(stops.mid(6),
               (QList<QWidget *>{m_fields.ansi, m_fields.back, m_fields.ahead, m_fields.browse}));
-    EXPECT_TRUE(m_fields.buttons->isAncestorOf(stops[2]));
+    EXPECT_TRUE(m_fields.buttons->isAncestorOf(stops[3]));
 }
 
 TEST_F(OptionsDlgTest, DaysBeyondTheRangesCannotBeTypedAndTheLimitsCan)
@@ -96,7 +102,7 @@ TEST_F(OptionsDlgTest, DaysBeyondTheRangesCannotBeTypedAndTheLimitsCan)
     m_fields.path->clear();
     m_dialog.accept();
     EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(m_dialog.settings(), (Settings{3652, 13149, 1, "", 0}));
+    EXPECT_EQ(m_dialog.settings(), MakeSettings(3652, 13149, CodePage::Oem, "", false));
 }
 
 TEST_F(OptionsDlgTest, AnEmptiedDayFieldKeepsTheDialogOpenOnIt)
@@ -117,7 +123,7 @@ TEST_F(OptionsDlgTest, DefaultsAreAnsiTwoSevenTheDefaultPathAndAutostart)
     m_fields.back->setValue(100);
     m_fields.autoStart->setChecked(false);
     m_fields.Button(QDialogButtonBox::RestoreDefaults)->click();
-    EXPECT_EQ(m_dialog.settings(), (Settings{2, 7, 0, "/programm/Festmark.txt", 1}));
+    EXPECT_EQ(m_dialog.settings(), MakeSettings(2, 7, CodePage::Ansi, "/programm/Festmark.txt", true));
 }
 
 TEST_F(OptionsDlgTest, BrowsingChangesOnlyThePath)
@@ -128,7 +134,7 @@ TEST_F(OptionsDlgTest, BrowsingChangesOnlyThePath)
         return QString("/neu/Liste.txt");
     };
     m_fields.browse->click();
-    EXPECT_EQ(m_dialog.settings(), (Settings{30, 60, 0, "/neu/Liste.txt", 1}));
+    EXPECT_EQ(m_dialog.settings(), MakeSettings(30, 60, CodePage::Ansi, "/neu/Liste.txt", true));
     m_dialog.m_browse = [](QWidget *) {
         return QString();
     }; // cancelled
@@ -139,11 +145,15 @@ TEST_F(OptionsDlgTest, BrowsingChangesOnlyThePath)
 TEST(OptionsDlgOemTest, StoredValueOtherThanZeroOrOneChecksNeitherAndStaysNonzero)
 {
     RecordingBoxes boxes;
-    COptionsDlg dialog({2, 7, 5, "", 1}, "", boxes);
+    Settings stored = MakeSettings(2, 7, CodePage::Oem, "", true);
+    stored.codePageChosen = false; // as a stored 5 reads
+    COptionsDlg dialog(stored, "", boxes);
     const Fields fields(&dialog);
     EXPECT_FALSE(fields.ansi->isChecked());
     EXPECT_FALSE(fields.oem->isChecked());
-    EXPECT_EQ(dialog.settings().oemFile, -1); // read as OEM, as any nonzero value
+    // Read as OEM, as any nonzero value, and stored as -1.
+    EXPECT_EQ(dialog.settings().codePage, CodePage::Oem);
+    EXPECT_FALSE(dialog.settings().codePageChosen);
 }
 
 // The form's options command: OK copies back and rescans, Cancel changes nothing.

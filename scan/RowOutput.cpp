@@ -1,8 +1,4 @@
-#include "ListOutput.h"
-
-#include <QDir>
-
-#include <cerrno>
+#include "RowOutput.h"
 
 namespace {
 
@@ -12,25 +8,6 @@ constexpr const char *kReset = "\x1b[0m";
 constexpr const char *kYellowOnRed = "\x1b[33;41m";
 constexpr const char *kWhiteOnRed = "\x1b[97;41m";
 constexpr const char *kBlackOnYellow = "\x1b[30;103m";
-
-// Why a write failed, in German.
-std::string WriteFailure(int error)
-{
-    switch (error) {
-    case EPIPE:
-        return "die Ausgabe wurde geschlossen";
-    case ENOSPC:
-        return "kein Platz mehr auf dem Datenträger";
-#ifdef EDQUOT // not in the Windows runtime
-    case EDQUOT:
-        return "das Speicherkontingent ist erschöpft";
-#endif
-    case EIO:
-        return "Ein-/Ausgabefehler";
-    default:
-        return "Fehler " + std::to_string(error);
-    }
-}
 
 const char *ColourCode(CellLook look)
 {
@@ -48,54 +25,6 @@ const char *ColourCode(CellLook look)
 }
 
 } // namespace
-
-StreamOutput::StreamOutput(std::FILE *stream)
-    : m_stream(stream)
-{
-}
-
-bool StreamOutput::Write(std::string_view text)
-{
-    if (std::fwrite(text.data(), 1, text.size(), m_stream) == text.size())
-        return true;
-    m_error = errno;
-    return false;
-}
-
-bool StreamOutput::Finish()
-{
-    if (std::fflush(m_stream) == 0 && !std::ferror(m_stream))
-        return true;
-    m_error = m_error != 0 ? m_error : errno;
-    return false;
-}
-
-std::string StreamOutput::Failure() const
-{
-    return "Fehler beim Schreiben der Ausgabe: " + WriteFailure(m_error);
-}
-
-FileOutput::FileOutput(const QString &path, const QString &keep, const QByteArray &nativeName)
-    : m_file(path, keep, nativeName)
-{
-}
-
-bool FileOutput::Write(std::string_view text)
-{
-    return m_file.Write(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-}
-
-bool FileOutput::Finish()
-{
-    return m_file.Commit();
-}
-
-std::string FileOutput::Failure() const
-{
-    return "Fehler beim Schreiben von " +
-           PrintableText(QDir::toNativeSeparators(m_file.FileName()).toStdString()) + ": " +
-           m_file.ErrorString().toStdString();
-}
 
 BufferedSink::BufferedSink(Output &output)
     : m_output(output)

@@ -1,50 +1,14 @@
 #pragma once
 
 #include "ICalendar.h"
+#include "Output.h"
 #include "Scan.h"
-#include "SettingsStore.h"
 
-#include <QString>
-
-#include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
-#include <string_view>
 
-// Where the terminal's rows go: standard output, or a file that replaces the old one only
-// when it has been written whole.
-class Output {
-public:
-    virtual ~Output() = default;
-    virtual bool Write(std::string_view text) = 0;
-    virtual bool Finish() = 0;
-    virtual std::string Failure() const = 0; // "Fehler beim Schreiben ...: why"
-};
-
-class StreamOutput : public Output {
-public:
-    explicit StreamOutput(std::FILE *stream);
-    bool Write(std::string_view text) override;
-    bool Finish() override;
-    std::string Failure() const override;
-
-private:
-    std::FILE *m_stream;
-    int m_error = 0;
-};
-
-// A named file (see OutputFile): never the date list `keep`.
-class FileOutput : public Output {
-public:
-    FileOutput(const QString &path, const QString &keep, const QByteArray &nativeName);
-    bool Ready() const { return m_file.ErrorString().isEmpty(); } // else refused or unopened
-    bool Write(std::string_view text) override;
-    bool Finish() override;
-    std::string Failure() const override;
-
-private:
-    OutputFile m_file;
-};
+// The rows of a scan written out: as the terminal's list, or as a calendar file.
 
 // Rows into one buffer, reused, and out in large writes. After a failed write nothing more
 // is written; the scan ends and the failure is reported.
