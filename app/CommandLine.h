@@ -17,8 +17,8 @@ struct CommandLine {
     enum class Command { Help, Version, List, Calendar };
 
     Command command = Command::List;
-    QStringList filesNamed{};  // every --file as given, in order: the names messages use
-    QStringList filesOpened{}; // ... and as they are opened (the terminal's bytes kept)
+    QStringList filesNamed{};            // every --file as given, in order: the names messages use
+    QStringList filesOpened{};           // ... and as they are opened (the terminal's bytes kept)
     std::optional<QString> outputPath{}; // --output
     QByteArray outputNative{};           // ... as the terminal's bytes, where they are no UTF-8
     std::optional<int> alarmDays{};      // --alarm

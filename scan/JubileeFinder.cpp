@@ -44,9 +44,8 @@ void JubileeFinder::Read(const std::vector<Source> &sources, CodePage codePage,
 
 bool JubileeFinder::AllRead() const noexcept
 {
-    return std::none_of(m_reports.begin(), m_reports.end(), [](const SourceReport &report) {
-        return report.error != OpenError::None;
-    });
+    return std::none_of(m_reports.begin(), m_reports.end(),
+                        [](const SourceReport &report) { return report.error != OpenError::None; });
 }
 
 void JubileeFinder::Scan(const ScanWindow &window, ScanSink &sink) const

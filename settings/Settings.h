@@ -15,9 +15,9 @@ struct Settings {
     // False where the stored "OEM" was neither 0 nor 1: read as OEM, and the options check
     // neither button (confirmed so, it is stored as -1).
     bool codePageChosen = true;
-    QString filePath;     // "FilePath": the date list, the first source
+    QString filePath;      // "FilePath": the date list, the first source
     bool autoStart = true; // "auto": started at login
-    QStringList sources;  // "Sources": further date lists and address books, in their order
+    QStringList sources;   // "Sources": further date lists and address books, in their order
 
     bool operator==(const Settings &) const = default;
 };

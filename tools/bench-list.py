@@ -2,9 +2,10 @@
 """Measures `festmark --list` over the longest window (3652 days back, 13149 ahead) against
 the direct-enumeration baseline (tools/bench/DirectList.cpp) in the same run: CPU seconds
 (user + system, median of the runs) and peak memory of each, their ratio, and whether both
-print the same bytes.
+print the same bytes. With --split, also the same entries as two date lists of half each
+(two --file), against the one list.
 
-Usage: tools/bench-list.py [--entries N] [--runs R] [--festmark PATH] [--no-baseline]
+Usage: tools/bench-list.py [--entries N] [--runs R] [--festmark PATH] [--no-baseline] [--split]
 Build first (tools/build.sh); the binaries are taken from build/ unless given."""
 import argparse
 import filecmp
@@ -25,6 +26,7 @@ def main():
     parser.add_argument("--direct", default=os.path.join(BUILD, "tools", "bench",
                                                          "festmark_bench_direct"))
     parser.add_argument("--no-baseline", action="store_true")
+    parser.add_argument("--split", action="store_true")
     args = parser.parse_args()
 
     work = tempfile.mkdtemp()
@@ -34,6 +36,13 @@ def main():
     festmark = [args.festmark, "--list", "--file", dates, "--back", "3652", "--ahead", "13149",
                 "--date", "07.12.2026"]
     direct = [args.direct, dates, "3652", "13149", "2026-12-07"]
+    with open(dates, encoding="utf-8") as whole:
+        lines = whole.readlines()
+    halves = [os.path.join(work, "first.txt"), os.path.join(work, "second.txt")]
+    for path, part in zip(halves, (lines[:len(lines) // 2], lines[len(lines) // 2:])):
+        with open(path, "w", encoding="utf-8") as out:
+            out.writelines(part)
+    split = festmark[:2] + [halves[0], "--file", halves[1]] + festmark[4:]
 
     with open(os.path.join(work, "festmark.out"), "wb") as out:
         subprocess.run(festmark, env=env, stdout=out, check=True)
@@ -46,12 +55,20 @@ def main():
         same = filecmp.cmp(os.path.join(work, "festmark.out"), os.path.join(work, "direct.out"),
                            shallow=False)
         print(f"same bytes as the baseline: {'yes' if same else 'NO'}")
+    if args.split:
+        with open(os.path.join(work, "split.out"), "wb") as out:
+            subprocess.run(split, env=env, stdout=out, check=True)
+        same = filecmp.cmp(os.path.join(work, "festmark.out"), os.path.join(work, "split.out"),
+                           shallow=False)
+        print(f"two lists print the same bytes as one: {'yes' if same else 'NO'}")
 
-    results = {"festmark": [], "baseline": []}
+    results = {"festmark": [], "baseline": [], "two lists": []}
     for _ in range(args.runs):  # interleaved, so that the machine's load falls on both
         results["festmark"].append(measure(festmark, env))
         if not args.no_baseline:
             results["baseline"].append(measure(direct, env))
+        if args.split:
+            results["two lists"].append(measure(split, env))
     for name, runs in results.items():
         if runs:
             cpu = statistics.median(r[0] for r in runs)
@@ -61,6 +78,10 @@ def main():
         ratio = (statistics.median(r[0] for r in results["festmark"]) /
                  statistics.median(r[0] for r in results["baseline"]))
         print(f"ratio festmark / baseline: {ratio:.2f}")
+    if results["two lists"]:
+        ratio = (statistics.median(r[0] for r in results["two lists"]) /
+                 statistics.median(r[0] for r in results["festmark"]))
+        print(f"ratio two lists / one list: {ratio:.2f}")
 
 
 if __name__ == "__main__":

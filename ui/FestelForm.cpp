@@ -2,8 +2,8 @@
 #include "ui_FestelForm.h"
 
 #include "Autostart.h"
-#include "Output.h"
 #include "OptionsDlg.h"
+#include "Output.h"
 #include "ResultModel.h"
 #include "Scan.h"
 #include "Services.h"

@@ -112,8 +112,8 @@ private:
     QString m_exePath;
     QPixmap m_infoBitmap;
 
-    JubileeFinder m_finder;  // the sources as the last scan read them
-    ScanWindow m_window{};   // the days of the rows shown
+    JubileeFinder m_finder;                          // the sources as the last scan read them
+    ScanWindow m_window{};                           // the days of the rows shown
     std::vector<std::vector<ScanHit>> m_pendingRows; // found, not yet in the grid
     int m_progressSteps = 0;                         // days scanned so far
     QElapsedTimer m_progressPainted;

@@ -439,7 +439,8 @@ TEST_F(ListModeTest, SeveralSourcesAreMergedByDayThenSourceAndReportedTogether)
     const QString cards = Write("kontakte.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Carla\r\n"
                                                 "BDAY:1986-03-14\r\nEND:VCARD\r\n");
     const QString missing = Path("fehlt.txt");
-    const Result r = Run({"--file", list, "--file", cards, "--file", missing, "--date", "14.03.2026"});
+    const Result r =
+        Run({"--file", list, "--file", cards, "--file", missing, "--date", "14.03.2026"});
     EXPECT_EQ(r.exitCode, 1); // a source could not be read; the others' rows are listed
     EXPECT_EQ(r.out, kCaption14March + "14.03.2026\tHJ\tAnna wird 50 Jahre alt!\n" +
                          "14.03.2026\tHJ\tCarla wird 40 Jahre alt!\n" +
@@ -457,8 +458,8 @@ TEST_F(ListModeTest, SeveralSourcesAreMergedByDayThenSourceAndReportedTogether)
                                             "14.03.2026\tHJ\tAnna wird 50 Jahre alt!\n"));
     // A calendar lacking a source's events would take them from its subscribers.
     const QString calendar = Write("j.ics", "alt");
-    const Result ics = Start({"--ics", "--file", list, "--file", missing, "--output", calendar,
-                              "--date", "14.03.2026"});
+    const Result ics = Start(
+        {"--ics", "--file", list, "--file", missing, "--output", calendar, "--date", "14.03.2026"});
     EXPECT_EQ(ics.exitCode, 1);
     QFile kept(calendar);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));

@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int ahead = (data[3] << 8 | data[4]) % 13150;
     const QByteArrayView content(reinterpret_cast<const char *>(data + 5),
                                  static_cast<qsizetype>(size - 5));
-    const DateList list = ParseDateList(content, (control & 1) != 0 ? CodePage::Oem : CodePage::Ansi);
+    const DateList list =
+        ParseDateList(content, (control & 1) != 0 ? CodePage::Oem : CodePage::Ansi);
     CountingSink sink(list);
     const ScanWindow window = MakeScanWindow(2026y / March / 14, back, ahead);
     RunWindowScan(window, list, sink);

@@ -69,7 +69,8 @@ class BadLineReasonTest : public testing::TestWithParam<ReasonCase> {};
 TEST_P(BadLineReasonTest, SaysWhyALineIsNoEntry)
 {
     const ReasonCase &c = GetParam();
-    const DateList list = ParseDateList(std::string("14.03.1976 A\n") + c.line + "\n", CodePage::Ansi);
+    const DateList list =
+        ParseDateList(std::string("14.03.1976 A\n") + c.line + "\n", CodePage::Ansi);
     if (*c.reason == '\0') {
         EXPECT_EQ(list.size(), 2u);
         EXPECT_EQ(list.BadLineCount(), 0u);
@@ -216,7 +217,8 @@ TEST(ParseDateListTest, PiecesOfAnySizeGiveTheSameList)
     const std::string content = "\xEF\xBB\xBF"
                                 "14.03.1976 Anna wird # alt\r\n\nkein Datum\r01.01.2000 Mac\r"
                                 "29.02.1980 J\xC3\xB6rg # \xC3\xA4lter\n10.05.2000 Meier";
-    const DateList whole = ParseDateList(QByteArrayView(content.data(), content.size()), CodePage::Ansi);
+    const DateList whole =
+        ParseDateList(QByteArrayView(content.data(), content.size()), CodePage::Ansi);
     ASSERT_EQ(Names(whole),
               (std::vector<std::string>{"Anna wird | alt", "Mac|", "Jörg | älter", "Meier|"}));
     for (std::size_t piece = 1; piece <= 8; ++piece) {
@@ -263,7 +265,8 @@ TEST(ParseDateListTest, BinaryGarbageGivesBadLinesOnly)
     std::string garbage;
     for (int i = 0; i < 4096; ++i)
         garbage += static_cast<char>((i * 7919) % 256);
-    const DateList list = ParseDateList(QByteArrayView(garbage.data(), garbage.size()), CodePage::Ansi);
+    const DateList list =
+        ParseDateList(QByteArrayView(garbage.data(), garbage.size()), CodePage::Ansi);
     EXPECT_TRUE(list.empty());
     EXPECT_GT(list.BadLineCount(), 0u);
     const std::string nuls(100, '\0');
@@ -291,7 +294,8 @@ TEST_P(DecodeLineTest, ShowsUmlautsOfEveryFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DecodeLineTest,
-    testing::Values(EncodingCase{"AsciiUnchanged", "14.03.1976 Anna", CodePage::Ansi, "14.03.1976 Anna"},
+    testing::Values(EncodingCase{"AsciiUnchanged", "14.03.1976 Anna", CodePage::Ansi,
+                                 "14.03.1976 Anna"},
                     EncodingCase{"Utf8", "J\xC3\xB6rg \xC3\x9F", CodePage::Ansi, "Jörg ß"},
                     EncodingCase{"Windows1252", "J\xF6rg \xDF \x80", CodePage::Ansi, "Jörg ß €"},
                     EncodingCase{"Oem850", "J\x94rg \xE1 \x84\x81", CodePage::Oem, "Jörg ß äü"},
@@ -392,7 +396,8 @@ TEST_F(SlowDateListFileTest, LargeFilesAreReadWhole)
         big += line;
     const qsizetype pairs = big.size() / line.size();
     int pieces = 0; // a caller hears of the reading as it goes, once a MiB
-    const auto list = ReadDateListFile(Write("big.txt", big), CodePage::Ansi, nullptr, [&pieces] { ++pieces; });
+    const auto list =
+        ReadDateListFile(Write("big.txt", big), CodePage::Ansi, nullptr, [&pieces] { ++pieces; });
     ASSERT_TRUE(list);
     EXPECT_EQ(pieces, (big.size() + 1024 * 1024 - 1) / (1024 * 1024));
     EXPECT_EQ(static_cast<qsizetype>(list->size()), pairs);

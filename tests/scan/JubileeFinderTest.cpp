@@ -99,12 +99,12 @@ TEST_F(JubileeFinderTest, RowsComeByDayThenSourceThenLine)
     const QString list = Write("liste.txt", "21.03.1976 Bernd wird # alt\n"
                                             "14.03.1976 Anna wird # alt\n"
                                             "14.03.2016 Verein: # Mitglied\n");
-    const QString cards = Write("k.vcf", "BEGIN:VCARD\r\nFN:Carla\r\nBDAY:19860314\r\nEND:VCARD\r\n");
+    const QString cards =
+        Write("k.vcf", "BEGIN:VCARD\r\nFN:Carla\r\nBDAY:19860314\r\nEND:VCARD\r\n");
     EXPECT_EQ(Rows(Read({cards, list}), m_march),
-              (std::vector<std::string>{"14.03.2026 Carla wird 40 Jahre alt!",
-                                        "14.03.2026 Anna wird 50 Jahre alt!",
-                                        "14.03.2026 Verein: 10 Jahre Mitglied!",
-                                        "21.03.2026 Bernd wird 50 Jahre alt!"}));
+              (std::vector<std::string>{
+                  "14.03.2026 Carla wird 40 Jahre alt!", "14.03.2026 Anna wird 50 Jahre alt!",
+                  "14.03.2026 Verein: 10 Jahre Mitglied!", "21.03.2026 Bernd wird 50 Jahre alt!"}));
     // The same file named twice is read once.
     EXPECT_EQ(Rows(Read({list, list}), m_march).size(), 3u);
 }
@@ -140,8 +140,9 @@ TEST_F(JubileeFinderTest, ASingleListKeepsItsUidsAndNoTwoSourcesShareOne)
     alone.Add(1976y / 3 / 14, "Anna wird ", " alt");
     TextOutput calendar;
     ICalendarWriter writer(alone, sys_seconds{});
-    writer.Add(calendar.text, {static_cast<int>(sys_days{2026y / 3 / 14}.time_since_epoch().count()),
-                               0, JubileeCount{50, JubileeKind::Year}, true});
+    writer.Add(calendar.text,
+               {static_cast<int>(sys_days{2026y / 3 / 14}.time_since_epoch().count()), 0,
+                JubileeCount{50, JubileeKind::Year}, true});
     const std::vector<std::string> before = Uids(calendar.text);
     ASSERT_EQ(before.size(), 1u);
     EXPECT_EQ(Uids(Read({first})), before);

@@ -239,8 +239,7 @@ TEST(BadLineReportTest, MessageListsTheFirstTenAndCountsTheRest)
     EXPECT_NE(MessageOf("F.txt", WithBadLines(bad)).find("und 1 weitere fehlerhafte Zeile."),
               std::string::npos);
     bad.resize(1);
-    EXPECT_EQ(MessageOf("F.txt", WithBadLines(bad)),
-              "Fehler in Datei F.txt:\nZeile 2: Zeile1");
+    EXPECT_EQ(MessageOf("F.txt", WithBadLines(bad)), "Fehler in Datei F.txt:\nZeile 2: Zeile1");
 }
 
 TEST(BadLineReportTest, MessageShortensHugeLinesWithoutSplittingCharacters)

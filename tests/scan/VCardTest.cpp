@@ -36,7 +36,8 @@ std::vector<std::string> BadLines(const DateList &list)
 
 DateList Read(const std::string &cards)
 {
-    return ParseDateList(QByteArrayView(cards.data(), static_cast<qsizetype>(cards.size())), CodePage::Ansi);
+    return ParseDateList(QByteArrayView(cards.data(), static_cast<qsizetype>(cards.size())),
+                         CodePage::Ansi);
 }
 
 using Lines = std::vector<std::string>;

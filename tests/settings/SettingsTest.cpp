@@ -1,8 +1,8 @@
 // Stored settings: defaults, the round trip, values brought into range, the default path.
 #include "Settings.h"
-#include "SettingsValues.h"
 #include "Autostart.h"
 #include "SettingsStore.h"
+#include "SettingsValues.h"
 #include "TestSettings.h"
 
 #include <QCoreApplication>
@@ -38,8 +38,8 @@ TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndWritesNothing)
 
 TEST_F(SettingsTest, ValuesRoundTripUnderTheirOwnNames)
 {
-    Settings saved = MakeSettings(30, 400, CodePage::Oem, QString::fromUtf8("/home/anna/Meine Jubiläen.txt"),
-                          false);
+    Settings saved = MakeSettings(30, 400, CodePage::Oem,
+                                  QString::fromUtf8("/home/anna/Meine Jubiläen.txt"), false);
     SaveSettings(saved);
     EXPECT_EQ(LoadSettings("/x"), saved);
     EXPECT_EQ(StoredValue("Startday").toInt(), 30);
@@ -93,19 +93,17 @@ TEST_P(SettingsClampTest, BringsStoredValuesIntoTheOptionsRanges)
     EXPECT_EQ(settings.codePageChosen, c.expectedChosen);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SettingsClampTest,
-                         testing::Values(
-                             ClampCase{"Negative", -5, -1, 0, 0, 0, CodePage::Ansi, true},
-                             ClampCase{"Huge", 99999, 2000000000, 1, 3652, 13149, CodePage::Oem,
-                                       true},
-                             ClampCase{"Limits", 3652, 13149, 0, 3652, 13149, CodePage::Ansi, true},
-                             // Any value but 0 reads as OEM; the options then check neither.
-                             ClampCase{"OemFiveReadsAsOem", 2, 7, 5, 2, 7, CodePage::Oem, false},
-                             ClampCase{"OemMinusOneReadsAsOem", 2, 7, -1, 2, 7, CodePage::Oem,
-                                       false},
-                             ClampCase{"HandEditedText", "zwei", "sieben", "ja", 2, 7,
-                                       CodePage::Ansi, true}),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SettingsClampTest,
+    testing::Values(ClampCase{"Negative", -5, -1, 0, 0, 0, CodePage::Ansi, true},
+                    ClampCase{"Huge", 99999, 2000000000, 1, 3652, 13149, CodePage::Oem, true},
+                    ClampCase{"Limits", 3652, 13149, 0, 3652, 13149, CodePage::Ansi, true},
+                    // Any value but 0 reads as OEM; the options then check neither.
+                    ClampCase{"OemFiveReadsAsOem", 2, 7, 5, 2, 7, CodePage::Oem, false},
+                    ClampCase{"OemMinusOneReadsAsOem", 2, 7, -1, 2, 7, CodePage::Oem, false},
+                    ClampCase{"HandEditedText", "zwei", "sieben", "ja", 2, 7, CodePage::Ansi,
+                              true}),
+    [](const auto &info) { return info.param.name; });
 
 #ifndef _WIN32
 QByteArray Stored()
@@ -125,7 +123,8 @@ TEST_F(SettingsTest, AFullDiskKeepsTheOldSettingsWhole)
     for (const int free : {4, 0}) {
         disk.LeaveFree(free);
         QString problem;
-        EXPECT_FALSE(SaveSettings(MakeSettings(5, 11, CodePage::Oem, QString(5000, 'p'), true), &problem))
+        EXPECT_FALSE(
+            SaveSettings(MakeSettings(5, 11, CodePage::Oem, QString(5000, 'p'), true), &problem))
             << free;
         EXPECT_TRUE(problem.startsWith(QString::fromUtf8("Die Einstellungen ließen sich nicht")));
         EXPECT_EQ(Stored(), before) << free << " KiB free";
@@ -141,8 +140,9 @@ TEST_F(SettingsTest, ProgramsEndingTogetherLeaveOneProgramsWholeSettings)
         const pid_t child = fork();
         if (child == 0) {
             for (int i = 0; i < 40; ++i)
-                SaveSettings(MakeSettings(program, program, program % 2 ? CodePage::Oem : CodePage::Ansi,
-                                  "/liste/" + QString::number(program), program % 2 != 0));
+                SaveSettings(MakeSettings(program, program,
+                                          program % 2 ? CodePage::Oem : CodePage::Ansi,
+                                          "/liste/" + QString::number(program), program % 2 != 0));
             _exit(0);
         }
         children.push_back(child);

@@ -80,8 +80,9 @@ TEST_F(OptionsDlgTest, OpensWithTheSettingsInItsFields)
     m_fields.path->setFocus();
     const QList<QWidget *> stops = TabStops(&m_dialog);
     ASSERT_EQ(stops.size(), 10);
-    EXPECT_EQ(stops.mid(0, 6), (QList<QWidget *>{m_fields.path, m_fields.sources,
-                                                 m_fields.autoStart, stops[3], stops[4], stops[5]}));
+    EXPECT_EQ(stops.mid(0, 6),
+              (QList<QWidget *>{m_fields.path, m_fields.sources, m_fields.autoStart, stops[3],
+                                stops[4], stops[5]}));
     EXPECT_EQ(stops.mid(6),
               (QList<QWidget *>{m_fields.ansi, m_fields.back, m_fields.ahead, m_fields.browse}));
     EXPECT_TRUE(m_fields.buttons->isAncestorOf(stops[3]));
@@ -123,7 +124,8 @@ TEST_F(OptionsDlgTest, DefaultsAreAnsiTwoSevenTheDefaultPathAndAutostart)
     m_fields.back->setValue(100);
     m_fields.autoStart->setChecked(false);
     m_fields.Button(QDialogButtonBox::RestoreDefaults)->click();
-    EXPECT_EQ(m_dialog.settings(), MakeSettings(2, 7, CodePage::Ansi, "/programm/Festmark.txt", true));
+    EXPECT_EQ(m_dialog.settings(),
+              MakeSettings(2, 7, CodePage::Ansi, "/programm/Festmark.txt", true));
 }
 
 TEST_F(OptionsDlgTest, BrowsingChangesOnlyThePath)
@@ -217,6 +219,56 @@ TEST_F(FormOptionsTest, OkCopiesTheValuesBackAndScansAgain)
     EXPECT_EQ(ShownRows(*m_form), (QStringList{"14.03.2026 | Anna wird 50 Jahre alt!",
                                                "14.03.2026 | Bert wird 26 Jahre alt!"}));
     EXPECT_EQ(m_sounds.events, (QStringList{"play 151", "play 151"}));
+}
+
+} // namespace
+
+namespace {
+
+QPushButton *ButtonNamed(QWidget *window, const QString &text)
+{
+    for (QPushButton *button : window->findChildren<QPushButton *>()) {
+        if (button->text() == text)
+            return button;
+    }
+    ADD_FAILURE() << "no button " << text.toStdString();
+    return nullptr;
+}
+
+TEST_F(FormOptionsTest, FurtherSourcesAreKeptInTheirOwnDialogAndShownWithTheList)
+{
+    const QString cards = m_dir.filePath("k.vcf");
+    WriteFile(cards, "BEGIN:VCARD\r\nFN:Carla\r\nBDAY:19860314\r\nEND:VCARD\r\n");
+    const QString bad = m_dir.filePath("b.txt");
+    WriteFile(bad, "14.03.2016 Verein: # dabei\nkein Datum\n");
+    WriteFile(m_form->CurrentSettings().filePath, "14.03.1976 Anna wird # alt\n31.02.2000 X\n");
+    QStringList picked{bad, cards};
+    WithDialog([&picked](const Fields &dialog) {
+        auto *options = qobject_cast<COptionsDlg *>(dialog.buttons->window());
+        options->m_browseSource = [&picked](QWidget *) { return picked.takeFirst(); };
+        // Both added, the second moved up before the first, then confirmed.
+        QTimer::singleShot(0, [] {
+            QWidget *sources = QApplication::activeModalWidget();
+            ASSERT_EQ(sources->windowTitle(), "Weitere Quellen");
+            ButtonNamed(sources, QString::fromUtf8("&Hinzufügen..."))->click();
+            ButtonNamed(sources, QString::fromUtf8("&Hinzufügen..."))->click();
+            ButtonNamed(sources, "Nach &oben")->click();
+            QTest::keyClick(sources, Qt::Key_Return);
+        });
+        dialog.sources->click();
+        dialog.Button(QDialogButtonBox::Ok)->click();
+    });
+    EXPECT_EQ(m_form->CurrentSettings().sources, (QStringList{cards, bad}));
+    EXPECT_EQ(LoadSettings(QString()).sources, (QStringList{cards, bad}));
+    EXPECT_EQ(ShownRows(*m_form), (QStringList{"14.03.2026 | Anna wird 50 Jahre alt!",
+                                               "14.03.2026 | Carla wird 40 Jahre alt!",
+                                               "14.03.2026 | Verein: 10 Jahre dabei!"}));
+    // One box for both files' bad lines, each under its own name.
+    ASSERT_EQ(m_boxes.texts.size(), 1);
+    EXPECT_TRUE(m_boxes.texts[0].contains(QDir::toNativeSeparators(bad) + ":\nZeile 2"))
+        << m_boxes.texts[0].toStdString();
+    EXPECT_TRUE(m_boxes.texts[0].contains(
+        QDir::toNativeSeparators(m_form->CurrentSettings().filePath) + ":\nZeile 2"));
 }
 
 } // namespace
