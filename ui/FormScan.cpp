@@ -8,7 +8,6 @@
 #include "ResultModel.h"
 #include "Scan.h"
 #include "Services.h"
-#include "SettingsStore.h"
 #include "Sound.h"
 #include "TerminationSignals.h"
 
@@ -177,8 +176,21 @@ void CFestelForm::OfferFirstStart()
     QString why = QStringLiteral("nicht im Programm");
     if (example.open(QIODevice::ReadOnly)) {
         QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-        if (ReplaceFileWhole(m_filePath, example.readAll(), &why))
+        // Only where there is still no file: a list the user put there while the box was
+        // open is theirs, and is read, never replaced.
+        QFile target(m_filePath);
+        if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo::exists(m_filePath)) {
+                QTimer::singleShot(0, this, &CFestelForm::RunScan);
+                return;
+            }
+            why = target.errorString();
+        } else if (target.write(example.readAll()) != example.size() || !target.flush()) {
+            why = target.errorString();
+            target.remove(); // no half example where the list belongs
+        } else {
             why.clear();
+        }
     }
     if (!why.isEmpty()) {
         m_boxes.Show(this, QStringLiteral("Die Beispielliste ließ sich nicht als %1 anlegen: %2")

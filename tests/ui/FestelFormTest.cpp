@@ -233,6 +233,38 @@ TEST_F(FestelFormTest, AFirstStartWithoutAListOffersTheExampleOnceAndSaysItStart
     EXPECT_TRUE(m_boxes.texts.constLast().contains("Datei nicht gefunden"));
 }
 
+// Answers the first start's box as a user who meanwhile put their own list in its place.
+struct ListAppearsBehindTheBox : RecordingBoxes {
+    int Ask(QWidget *parent, const QString &text, const QStringList &buttons) override
+    {
+        WriteFile(path, "14.03.1976 Anna wird # alt\n");
+        return RecordingBoxes::Ask(parent, text, buttons);
+    }
+    QString path;
+};
+
+TEST_F(FestelFormTest, AListThatAppearsBehindTheFirstStartsBoxIsNeverReplaced)
+{
+    const QString beside = DefaultFilePath(QCoreApplication::applicationFilePath());
+    QFile::remove(beside);
+    ListAppearsBehindTheBox boxes;
+    boxes.path = beside;
+    boxes.answer = 0; // "Mit der Beispielliste beginnen"
+    CFestelForm form(boxes, m_sounds);
+    form.SetToday([] { return 2026y / March / 14; });
+    Settings settings = form.CurrentSettings();
+    settings.filePath = beside;
+    form.ApplySettings(settings);
+    form.RunScan();
+    QCoreApplication::processEvents(); // the scan of the list found there
+    QFile kept(beside);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "14.03.1976 Anna wird # alt\n");
+    EXPECT_EQ(ShownRows(form), QStringList{"14.03.2026 | Anna wird 50 Jahre alt!"});
+    EXPECT_TRUE(boxes.opened.isEmpty());
+    QFile::remove(beside);
+}
+
 TEST_F(FestelFormTest, BadLinesGiveOneBoxPerScanAndTheRestIsScanned)
 {
     List("14.03.1976 Anna wird # alt\n\nkein Datum\n");
