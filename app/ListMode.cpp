@@ -111,7 +111,8 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
         sourcePaths += source.path;
     StreamOutput standardOutput(out);
     std::optional<FileOutput> file;
-    if (line.outputPath) {
+    // "-" is standard output, as for every tool.
+    if (line.outputPath && *line.outputPath != QLatin1String("-")) {
         file.emplace(*line.outputPath, sourcePaths, line.outputNative);
         if (!file->Ready()) { // refused before anything is read, the sources above all
             report.Say(file->Failure());

@@ -42,7 +42,7 @@ def main():
     for path, part in zip(halves, (lines[:len(lines) // 2], lines[len(lines) // 2:])):
         with open(path, "w", encoding="utf-8") as out:
             out.writelines(part)
-    split = festmark[:2] + [halves[0], "--file", halves[1]] + festmark[4:]
+    split = festmark[:3] + [halves[0], "--file", halves[1]] + festmark[4:]
 
     with open(os.path.join(work, "festmark.out"), "wb") as out:
         subprocess.run(festmark, env=env, stdout=out, check=True)

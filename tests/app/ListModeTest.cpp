@@ -87,6 +87,7 @@ protected:
 #else
         Q_UNUSED(asNobody); // Windows has no user to drop to
 #endif
+        process.setWorkingDirectory(m_dir.path());
         process.start(FESTMARK_BINARY, arguments);
         EXPECT_TRUE(process.waitForFinished(120000));
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -407,6 +408,11 @@ TEST_F(ListModeTest, CalendarFileIsWrittenWholeOrNotAtAll)
     EXPECT_EQ(unreadable.exitCode, 1);
     ASSERT_TRUE(calendar.open(QIODevice::ReadOnly));
     EXPECT_EQ(calendar.readAll(), first); // the old calendar stays as it was
+    // "-" is standard output, as for every tool, not a file of that name.
+    const Result dash = exportTo(file, "-");
+    EXPECT_EQ(dash.exitCode, 0);
+    EXPECT_EQ(dash.out.toUtf8().count("BEGIN:VEVENT"), first.count("BEGIN:VEVENT"));
+    EXPECT_FALSE(QFileInfo::exists(Path("-")));
     const Result nowhere = exportTo(file, Path("gibt/es/nicht.ics"));
     EXPECT_EQ(nowhere.exitCode, 1);
     EXPECT_TRUE(nowhere.err.startsWith("festmark: Fehler beim Schreiben von "))
