@@ -6,6 +6,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -52,19 +53,36 @@ const std::array<std::array<std::string_view, 2>, 4> &UnitWords()
     return words;
 }
 
+// A message's frame holds the longest count (11 characters), a blank, a unit word and "!".
+static_assert(kJubileeMessageFrame >= 11 + 1 + 16 + 1);
+
 } // namespace
 
-void AppendJubileeMessage(std::string &message, std::string_view nameText, JubileeCount jubilee,
-                          std::string_view suffixText)
+char *WriteJubileeMessage(char *out, std::string_view nameText, JubileeCount jubilee,
+                          std::string_view suffixText) noexcept
 {
     // Only exactly 1 is singular: 0 and -1 take the plural.
     const std::string_view unit =
         UnitWords()[static_cast<std::size_t>(jubilee.kind)][jubilee.count == 1 ? 0 : 1];
-    char digits[16];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, jubilee.count);
-    static_cast<void>(ec); // an int always fits
-    message.append(nameText).append(digits, end).append(" ").append(unit).append(suffixText);
-    message.append("!");
+    std::memcpy(out, nameText.data(), nameText.size());
+    out += nameText.size();
+    out = std::to_chars(out, out + 12, jubilee.count).ptr; // an int always fits
+    *out++ = ' ';
+    std::memcpy(out, unit.data(), unit.size());
+    out += unit.size();
+    std::memcpy(out, suffixText.data(), suffixText.size());
+    out += suffixText.size();
+    *out++ = '!';
+    return out;
+}
+
+void AppendJubileeMessage(std::string &message, std::string_view nameText, JubileeCount jubilee,
+                          std::string_view suffixText)
+{
+    const std::size_t at = message.size();
+    message.resize(at + nameText.size() + suffixText.size() + kJubileeMessageFrame);
+    const char *end = WriteJubileeMessage(message.data() + at, nameText, jubilee, suffixText);
+    message.resize(static_cast<std::size_t>(end - message.data()));
 }
 
 int CheckYearJubilee(const tm &scannedDay, const tm &entryDate, JubileeMessage &message,

@@ -43,3 +43,8 @@ JubileeCount JubileeOfDays(int days) noexcept;
 // exactly 1, plural otherwise.
 void AppendJubileeMessage(std::string &message, std::string_view nameText, JubileeCount jubilee,
                           std::string_view suffixText);
+// The same written at `out`, which has room for the texts and kJubileeMessageFrame bytes more;
+// returns the end. For writers of many rows that keep their own buffer.
+constexpr std::size_t kJubileeMessageFrame = 32; // the count, a blank, the unit word and "!"
+char *WriteJubileeMessage(char *out, std::string_view nameText, JubileeCount jubilee,
+                          std::string_view suffixText) noexcept;

@@ -77,6 +77,13 @@ void DateList::Append(Packed entry, std::string_view nameText, std::string_view 
     m_entries.push_back(entry);
 }
 
+std::size_t DateList::TextLength(std::size_t entry) const noexcept
+{
+    const std::size_t end =
+        entry + 1 < m_entries.size() ? m_entries[entry + 1].textBegin : m_texts.size();
+    return end - m_entries[entry].textBegin;
+}
+
 void DateList::AppendSource(const DateList &source, std::string_view key)
 {
     if (m_texts.size() + source.m_texts.size() > std::numeric_limits<std::uint32_t>::max())

@@ -32,6 +32,7 @@ public:
     int SerialDay(std::size_t entry) const noexcept { return m_entries[entry].serial; }
     std::string_view NameText(std::size_t entry) const noexcept;
     std::string_view SuffixText(std::size_t entry) const noexcept;
+    std::size_t TextLength(std::size_t entry) const noexcept; // of both texts
     // A day that comes back every year without a count (a birthday without its year); its
     // date carries the leap year kYearlessYear.
     bool IsYearless(std::size_t entry) const noexcept { return m_entries[entry].yearless; }

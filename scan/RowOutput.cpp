@@ -1,8 +1,12 @@
 #include "RowOutput.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr std::size_t kFlushSize = 1 << 16;
+// A row's bytes besides its message: date, flags, tabs, colours and the line end.
+constexpr std::size_t kRowFrame = 64;
 
 constexpr const char *kReset = "\x1b[0m";
 constexpr const char *kYellowOnRed = "\x1b[33;41m";
@@ -28,27 +32,48 @@ const char *ColourCode(CellLook look)
 
 BufferedSink::BufferedSink(Output &output)
     : m_output(output)
+    , m_buffer(new char[2 * kFlushSize])
+    , m_capacity(2 * kFlushSize)
 {
-    m_buffer.reserve(kFlushSize + 4096);
+}
+
+char *BufferedSink::Room(std::size_t bytes)
+{
+    if (m_used + bytes > m_capacity) {
+        Flush();
+        if (bytes > m_capacity) { // one huge row
+            m_buffer.reset(new char[bytes]);
+            m_capacity = bytes;
+        }
+    }
+    return m_buffer.get() + m_used;
+}
+
+void BufferedSink::Written(const char *end)
+{
+    m_used = static_cast<std::size_t>(end - m_buffer.get());
+    if (m_used >= kFlushSize)
+        Flush();
+}
+
+void BufferedSink::Append(std::string_view text)
+{
+    char *out = Room(text.size());
+    std::memcpy(out, text.data(), text.size());
+    Written(out + text.size());
 }
 
 bool BufferedSink::Flush()
 {
-    if (m_ok)
-        m_ok = m_output.Write(m_buffer);
-    m_buffer.clear();
+    if (m_ok && m_used > 0)
+        m_ok = m_output.Write(std::string_view(m_buffer.get(), m_used));
+    m_used = 0;
     return m_ok;
 }
 
 bool BufferedSink::Finish()
 {
     return Flush() && (m_ok = m_output.Finish());
-}
-
-void BufferedSink::FlushWhenFull()
-{
-    if (m_buffer.size() >= kFlushSize)
-        Flush();
 }
 
 ListSink::ListSink(const DateList &list, Output &output, bool colour)
@@ -60,8 +85,8 @@ ListSink::ListSink(const DateList &list, Output &output, bool colour)
 
 void ListSink::Caption(const std::string &caption)
 {
-    m_buffer += caption;
-    m_buffer += '\n';
+    Append(caption);
+    Append("\n");
 }
 
 void ListSink::DayStarted(std::chrono::sys_days day)
@@ -72,33 +97,32 @@ void ListSink::DayStarted(std::chrono::sys_days day)
 void ListSink::RowsFound(std::span<const ScanHit> rows)
 {
     for (const ScanHit &row : rows) {
+        char *out = Room(kRowFrame + RowMessageRoom(m_list, row));
+        const auto put = [&out](std::string_view text) {
+            std::memcpy(out, text.data(), text.size());
+            out += text.size();
+        };
         // The look is asked for only where the terminal shows it.
         const RowLook look = m_colour ? LookOf(row) : RowLook{CellLook::Plain, CellLook::Plain};
-        Colour(look.date);
-        m_buffer += m_date;
-        Reset(look.date);
-        m_buffer += '\t';
-        m_buffer += row.today ? 'H' : '-';
-        m_buffer += row.jubilee.IsYear() ? 'J' : '-';
-        m_buffer += '\t';
-        Colour(look.message);
-        AppendRowMessage(m_buffer, m_list, row);
-        Reset(look.message);
-        m_buffer += '\n';
+        const char *dateColour = ColourCode(look.date);
+        const char *messageColour = ColourCode(look.message);
+        if (dateColour != nullptr)
+            put(dateColour);
+        put(m_date);
+        if (dateColour != nullptr)
+            put(kReset);
+        *out++ = '\t';
+        *out++ = row.today ? 'H' : '-';
+        *out++ = row.jubilee.IsYear() ? 'J' : '-';
+        *out++ = '\t';
+        if (messageColour != nullptr)
+            put(messageColour);
+        out = WriteRowMessage(out, m_list, row);
+        if (messageColour != nullptr)
+            put(kReset);
+        *out++ = '\n';
+        Written(out);
     }
-    FlushWhenFull();
-}
-
-void ListSink::Colour(CellLook look)
-{
-    if (const char *code = ColourCode(look); code != nullptr)
-        m_buffer += code;
-}
-
-void ListSink::Reset(CellLook look)
-{
-    if (ColourCode(look) != nullptr)
-        m_buffer += kReset;
 }
 
 ICalendarSink::ICalendarSink(const DateList &list, Output &output, std::optional<int> alarmDays)
@@ -106,18 +130,23 @@ ICalendarSink::ICalendarSink(const DateList &list, Output &output, std::optional
     , m_writer(list, std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()),
                alarmDays)
 {
-    m_writer.Begin(m_buffer);
+    m_writer.Begin(m_text);
+    Append(m_text);
+    m_text.clear();
 }
 
 void ICalendarSink::RowsFound(std::span<const ScanHit> rows)
 {
     for (const ScanHit &row : rows)
-        m_writer.Add(m_buffer, row);
-    FlushWhenFull();
+        m_writer.Add(m_text, row);
+    Append(m_text);
+    m_text.clear();
 }
 
 bool ICalendarSink::Finish()
 {
-    m_writer.End(m_buffer);
+    m_writer.End(m_text);
+    Append(m_text);
+    m_text.clear();
     return BufferedSink::Finish();
 }

@@ -4,6 +4,7 @@
 #include "Output.h"
 #include "Scan.h"
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,12 +19,18 @@ public:
     bool Finish();
 
 protected:
-    void FlushWhenFull();
-    std::string m_buffer;
+    // Room for `bytes` more, written in place (the rows of a long list are millions); then
+    // Written() with the end of what was written.
+    char *Room(std::size_t bytes);
+    void Written(const char *end);
+    void Append(std::string_view text);
 
 private:
     bool Flush();
     Output &m_output;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_capacity;
+    std::size_t m_used = 0;
     bool m_ok = true;
 };
 
@@ -37,9 +44,6 @@ public:
     void RowsFound(std::span<const ScanHit> rows) override;
 
 private:
-    void Colour(CellLook look);
-    void Reset(CellLook look);
-
     const DateList &m_list;
     bool m_colour;
     std::string m_date;
@@ -55,4 +59,5 @@ public:
 
 private:
     ICalendarWriter m_writer;
+    std::string m_text; // one day's events
 };

@@ -10,8 +10,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -92,8 +94,8 @@ std::string RangeCaption(const ScanWindow &window)
 
 namespace {
 
-// Days a block holds: its candidate lists stay small, and so does the memory (a block holds
-// its rows: 1024 days of 50,000 entries took 33 MB, 256 days take 18 MB).
+// Days a block holds: its rows are held until the block is done, so the memory stays small
+// (50,000 entries over the widest window: 18 MB in all); an entry costs a block a few steps.
 constexpr int kBlockDays = 256;
 
 int Serial(sys_days day)
@@ -149,13 +151,56 @@ private:
     }
 };
 
-// Calls visit(step) for every step whose distance is in [low, high] (clamped at 0).
-template <typename Visit>
-void ForSteps(const std::vector<Step> &steps, int low, int high, Visit visit)
+// Where an entry's steps stand as the blocks go forward through the window: the distances
+// ahead of its date grow, those behind it shrink. Each is found once by a binary search, then
+// only moved on, so that a block costs an entry a few comparisons.
+struct StepCursor {
+    std::uint32_t ahead;  // the first step a block may still reach ahead of the date
+    std::uint32_t behind; // one past the last step a block may still reach behind it
+};
+
+std::uint32_t IndexOf(std::vector<Step>::const_iterator step, const std::vector<Step> &steps)
 {
-    for (auto step = std::lower_bound(steps.begin(), steps.end(), Step{std::max(low, 0), {}});
-         step != steps.end() && step->distance <= high; ++step)
-        visit(*step);
+    return static_cast<std::uint32_t>(step - steps.begin());
+}
+
+StepCursor FirstCursor(const std::vector<Step> &steps, int low, int high)
+{
+    const auto ahead = std::lower_bound(steps.begin(), steps.end(), Step{low, {}});
+    const auto behind = std::upper_bound(steps.begin(), steps.end(), Step{high, {}});
+    return {IndexOf(ahead, steps), IndexOf(behind, steps)};
+}
+
+// Visits the steps ahead whose distance is in [low, high], and moves the cursor to the first
+// one the next block can reach: past `high`, or at it where blocks share their border (a
+// month can be in two blocks; a day is in one).
+template <typename Visit>
+void StepsAhead(const std::vector<Step> &steps, std::uint32_t &cursor, int low, int high,
+                bool shared, Visit visit)
+{
+    std::uint32_t i = cursor;
+    for (; i < steps.size() && steps[i].distance <= high; ++i) {
+        if (steps[i].distance >= low)
+            visit(steps[i]);
+    }
+    if (shared && i > cursor && steps[i - 1].distance == high)
+        --i;
+    cursor = i;
+}
+
+// The same behind the date, where the distances shrink from block to block.
+template <typename Visit>
+void StepsBehind(const std::vector<Step> &steps, std::uint32_t &cursor, int low, int high,
+                 bool shared, Visit visit)
+{
+    std::uint32_t i = cursor;
+    for (; i > 0 && steps[i - 1].distance >= low; --i) {
+        if (steps[i - 1].distance <= high)
+            visit(steps[i - 1]);
+    }
+    if (shared && i < cursor && steps[i].distance == low)
+        ++i;
+    cursor = i;
 }
 
 JubileeCount Backward(JubileeCount jubilee) noexcept
@@ -189,28 +234,65 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
     }
     const Steps steps(maxDays, maxMonths);
 
-    // The rows of each day of a block, in the order of the entries.
-    std::vector<std::vector<ScanHit>> rows(kBlockDays);
+    // What a block asks of each entry, taken out of the list once.
+    struct Place {
+        int serial;
+        int month; // MonthIndex of its date
+        int dayOfMonth;
+        StepCursor days, months;
+    };
+    std::vector<Place> places(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const int serial = list.SerialDay(i);
+        const year_month_day date = list.Day(i).date;
+        const int month = MonthIndex(date);
+        places[i] = {serial, month, static_cast<int>(unsigned{date.day()}),
+                     FirstCursor(steps.days, first - serial, serial - first),
+                     FirstCursor(steps.months, firstMonth - month, month - firstMonth)};
+    }
+
+    // A block's rows as they are found, entry by entry, then placed day by day by one counting
+    // pass that keeps each day in the order of the entries. Held in 12 bytes each: the memory
+    // stays small and flat however many rows the window holds.
+    struct FoundRow {
+        std::uint32_t entry;
+        std::int32_t count;
+        JubileeKind kind;
+        std::uint16_t day; // in the block
+    };
+    static_assert(sizeof(FoundRow) == 12);
+    std::vector<FoundRow> found;
+    std::vector<FoundRow> placed;
+    // Room for more rows than a block of real lists has, reserved once: the memory is the
+    // system's only where it is written, and growing would hold the old rows and the new at
+    // once.
+    const std::size_t room = std::min<std::size_t>(list.size() * kBlockDays / 16 + 4096, 1 << 21);
+    found.reserve(room);
+    placed.reserve(room);
+    std::vector<ScanHit> onDay;
+    std::vector<std::uint32_t> dayStarts(kBlockDays + 1);
     for (int blockFirst = first; blockFirst <= last; blockFirst += kBlockDays) {
         const int blockLast = std::min(last, blockFirst + kBlockDays - 1);
         const int blockFirstMonth = MonthIndex(sys_days{days{blockFirst}});
         const int blockLastMonth = MonthIndex(sys_days{days{blockLast}});
         const year blockFirstYear = year_month_day{sys_days{days{blockFirst}}}.year();
         const year blockLastYear = year_month_day{sys_days{days{blockLast}}}.year();
-        for (std::vector<ScanHit> &onDay : rows)
-            onDay.clear();
+        // Each month of the block: the serial day of its first day and its length.
+        std::array<int, kBlockDays / 28 + 2> monthStart{};
+        std::array<int, kBlockDays / 28 + 2> monthLength{};
+        for (int m = blockFirstMonth; m <= blockLastMonth; ++m) {
+            const year_month ym{year{m / 12}, month{static_cast<unsigned>(m % 12 + 1)}};
+            const auto k = static_cast<std::size_t>(m - blockFirstMonth);
+            monthStart[k] = Serial(sys_days{ym / 1});
+            monthLength[k] = static_cast<int>(unsigned{(ym / std::chrono::last).day()});
+        }
+        found.clear();
         for (std::size_t i = 0; i < list.size(); ++i) {
             const auto index = static_cast<std::uint32_t>(i);
-            // An entry's rows come together; on a day that is both a round distance and a
-            // round month count, years and months go first, as in the chain.
             const auto add = [&](int day, JubileeCount jubilee) {
-                if (day < blockFirst || day > blockLast)
-                    return;
-                std::vector<ScanHit> &onDay = rows[static_cast<std::size_t>(day - blockFirst)];
-                if (!onDay.empty() && onDay.back().entry == index)
-                    onDay.back().jubilee = jubilee; // only a month step comes second
-                else
-                    onDay.push_back({day, index, jubilee, day == today});
+                if (day >= blockFirst && day <= blockLast)
+                    found.push_back({index, jubilee.count, jubilee.kind,
+                                     static_cast<std::uint16_t>(day - blockFirst)});
             };
             if (list.IsYearless(i)) { // its day in every year of the block, with no count
                 const year_month_day date = list.Day(i).date;
@@ -221,34 +303,56 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
                 continue;
             }
             // Weeks and days: round distances both ways from the entry's date.
-            const int serial = list.SerialDay(i);
-            ForSteps(steps.days, blockFirst - serial, blockLast - serial,
-                     [&](const Step &d) { add(serial + d.distance, d.jubilee); });
-            ForSteps(steps.days, serial - blockLast, serial - blockFirst,
-                     [&](const Step &d) { add(serial - d.distance, Backward(d.jubilee)); });
+            Place &place = places[i];
+            const int serial = place.serial;
+            StepCursor &dayCursor = place.days;
+            StepsAhead(steps.days, dayCursor.ahead, blockFirst - serial, blockLast - serial, false,
+                       [&](const Step &d) { add(serial + d.distance, d.jubilee); });
+            StepsBehind(steps.days, dayCursor.behind, serial - blockLast, serial - blockFirst,
+                        false,
+                        [&](const Step &d) { add(serial - d.distance, Backward(d.jubilee)); });
             // Years and months: the entry's day of the month, where the month count can be one.
-            const year_month_day date = list.Day(i).date;
-            const int entryMonth = MonthIndex(date);
+            // They come after the day's distance, and take its place on the same day.
+            const int dayOfMonth = place.dayOfMonth;
+            const int entryMonth = place.month;
             const auto addMonth = [&](int month, JubileeCount jubilee) {
-                const int y = month >= 0 ? month / 12 : (month - 11) / 12;
-                const year_month_day candidate{
-                    year{y}, std::chrono::month{static_cast<unsigned>(month - y * 12 + 1)},
-                    date.day()};
-                if (candidate.ok())
-                    add(Serial(sys_days{candidate}), jubilee);
+                const auto k = static_cast<std::size_t>(month - blockFirstMonth);
+                if (dayOfMonth <= monthLength[k])
+                    add(monthStart[k] + dayOfMonth - 1, jubilee);
             };
-            ForSteps(steps.months, blockFirstMonth - entryMonth, blockLastMonth - entryMonth,
-                     [&](const Step &k) { addMonth(entryMonth + k.distance, k.jubilee); });
-            ForSteps(
-                steps.months, entryMonth - blockLastMonth, entryMonth - blockFirstMonth,
-                [&](const Step &k) { addMonth(entryMonth - k.distance, Backward(k.jubilee)); });
+            StepCursor &monthCursor = place.months;
+            StepsAhead(steps.months, monthCursor.ahead, blockFirstMonth - entryMonth,
+                       blockLastMonth - entryMonth, true,
+                       [&](const Step &k) { addMonth(entryMonth + k.distance, k.jubilee); });
+            StepsBehind(steps.months, monthCursor.behind, entryMonth - blockLastMonth,
+                        entryMonth - blockFirstMonth, true, [&](const Step &k) {
+                            addMonth(entryMonth - k.distance, Backward(k.jubilee));
+                        });
         }
 
+        std::fill(dayStarts.begin(), dayStarts.end(), 0);
+        for (const FoundRow &row : found)
+            ++dayStarts[std::size_t{row.day} + 1];
+        for (std::size_t d = 1; d < dayStarts.size(); ++d)
+            dayStarts[d] += dayStarts[d - 1];
+        placed.resize(found.size());
+        for (const FoundRow &row : found)
+            placed[dayStarts[row.day]++] = row;
+
+        std::size_t next = 0;
         for (int day = blockFirst; day <= blockLast; ++day) {
             sink.DayStarted(sys_days{days{day}});
-            if (const std::vector<ScanHit> &onDay =
-                    rows[static_cast<std::size_t>(day - blockFirst)];
-                !onDay.empty())
+            const std::size_t end = dayStarts[static_cast<std::size_t>(day - blockFirst)];
+            // An entry's month count on the day of one of its distances takes that row's
+            // place: years and months go first in the chain.
+            onDay.clear();
+            for (; next < end; ++next) {
+                const FoundRow &row = placed[next];
+                if (next + 1 < end && placed[next + 1].entry == row.entry)
+                    continue;
+                onDay.push_back({day, row.entry, {row.count, row.kind}, day == today});
+            }
+            if (!onDay.empty())
                 sink.RowsFound(onDay);
         }
     }
@@ -263,14 +367,31 @@ RowLook LookOf(const ScanHit &hit)
     return {message, message};
 }
 
+std::size_t RowMessageRoom(const DateList &list, const ScanHit &hit) noexcept
+{
+    return list.TextLength(hit.entry) + kJubileeMessageFrame;
+}
+
+char *WriteRowMessage(char *out, const DateList &list, const ScanHit &hit) noexcept
+{
+    const std::string_view name = list.NameText(hit.entry);
+    const std::string_view suffix = list.SuffixText(hit.entry);
+    if (!list.IsYearless(hit.entry))
+        return WriteJubileeMessage(out, name, hit.jubilee, suffix);
+    // "Anna hat Geburtstag!"
+    std::memcpy(out, name.data(), name.size());
+    std::memcpy(out + name.size(), suffix.data(), suffix.size());
+    out += name.size() + suffix.size();
+    *out++ = '!';
+    return out;
+}
+
 void AppendRowMessage(std::string &message, const DateList &list, const ScanHit &hit)
 {
-    if (list.IsYearless(hit.entry)) { // "Anna hat Geburtstag!"
-        message.append(list.NameText(hit.entry)).append(list.SuffixText(hit.entry)).append("!");
-        return;
-    }
-    AppendJubileeMessage(message, list.NameText(hit.entry), hit.jubilee,
-                         list.SuffixText(hit.entry));
+    const std::size_t at = message.size();
+    message.resize(at + RowMessageRoom(list, hit));
+    const char *end = WriteRowMessage(message.data() + at, list, hit);
+    message.resize(static_cast<std::size_t>(end - message.data()));
 }
 
 std::string MissingCodePageMessage(const std::string &codePage)

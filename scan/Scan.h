@@ -63,6 +63,9 @@ RowLook LookOf(const ScanHit &hit);
 
 // A row's texts
 void AppendRowMessage(std::string &message, const DateList &list, const ScanHit &hit);
+// The same written at `out`, which has RowMessageRoom bytes; returns the end.
+std::size_t RowMessageRoom(const DateList &list, const ScanHit &hit) noexcept;
+char *WriteRowMessage(char *out, const DateList &list, const ScanHit &hit) noexcept;
 
 // Reports of bad lines: the message box text of one scan, and one line per bad line.
 // `badLines` are the first of `count` bad lines.

@@ -22,6 +22,8 @@ namespace {
 struct Entry {
     year_month_day date;
     int serial;
+    int month;      // counted from January of year 0
+    int dayOfMonth; // 1..31
     std::string_view name, suffix;
 };
 
@@ -86,7 +88,9 @@ int main(int argc, char **argv)
         const std::string_view text = line.size() > 11 ? line.substr(11) : std::string_view();
         const std::size_t hash = text.find('#');
         entries.push_back(
-            {date, Serial(sys_days{date}), text.substr(0, hash),
+            {date, Serial(sys_days{date}),
+             static_cast<int>(date.year()) * 12 + static_cast<int>(unsigned{date.month()}) - 1,
+             static_cast<int>(unsigned{date.day()}), text.substr(0, hash),
              hash == std::string_view::npos ? std::string_view() : text.substr(hash + 1)});
     }
     const int back = std::atoi(argv[2]);
@@ -151,10 +155,22 @@ int main(int argc, char **argv)
             return std::lower_bound(distances.begin(), distances.end(), nearest,
                                     [](const Distance &a, int b) { return a.days < b; });
         };
-        const year_month blockFirst{year_month_day{sys_days{days{bf}}}.year(),
-                                    year_month_day{sys_days{days{bf}}}.month()};
-        const year_month blockLast{year_month_day{sys_days{days{bl}}}.year(),
-                                   year_month_day{sys_days{days{bl}}}.month()};
+        // The block's months once: where each begins and how long it is, so that an entry's
+        // day in a month is an addition, not a calendar conversion.
+        const year_month_day blockFirstDate{sys_days{days{bf}}};
+        const year_month_day blockLastDate{sys_days{days{bl}}};
+        const int firstMonth = static_cast<int>(blockFirstDate.year()) * 12 +
+                               static_cast<int>(unsigned{blockFirstDate.month()}) - 1;
+        const int lastMonth = static_cast<int>(blockLastDate.year()) * 12 +
+                              static_cast<int>(unsigned{blockLastDate.month()}) - 1;
+        int monthStart[kBlock / 28 + 2];
+        int monthLength[kBlock / 28 + 2];
+        for (int m = firstMonth; m <= lastMonth; ++m) {
+            const year_month ym{year{m / 12}, month{static_cast<unsigned>(m % 12 + 1)}};
+            monthStart[m - firstMonth] = Serial(sys_days{ym / 1});
+            monthLength[m - firstMonth] =
+                static_cast<int>(unsigned{(ym / std::chrono::last).day()});
+        }
         for (std::uint32_t e = 0; e < entries.size(); ++e) {
             const Entry &entry = entries[e];
             // Before the entry's day (counting down), then after it.
@@ -164,15 +180,13 @@ int main(int argc, char **argv)
             for (auto d = from(std::max(1, bf - entry.serial));
                  d != distances.end() && d->days <= bl - entry.serial; ++d)
                 add(e, entry.serial + d->days, d->row.count, d->row.kind);
-            const year_month entryMonth{entry.date.year(), entry.date.month()};
-            for (year_month ym = blockFirst; ym <= blockLast; ym += months{1}) {
-                const year_month_day candidate = ym / entry.date.day();
-                if (!candidate.ok())
+            for (int m = firstMonth; m <= lastMonth; ++m) {
+                if (entry.dayOfMonth > monthLength[m - firstMonth])
                     continue;
-                const int s = Serial(sys_days{candidate});
+                const int s = monthStart[m - firstMonth] + entry.dayOfMonth - 1;
                 if (s < bf || s > bl)
                     continue;
-                const int k = static_cast<int>((ym - entryMonth).count());
+                const int k = m - entry.month;
                 if (k != 0 && k % 12 == 0)
                     add(e, s, k / 12, 0);
                 else if (k != 0 && round[static_cast<std::size_t>(std::abs(k))])
