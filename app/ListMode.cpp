@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <new>
 #include <optional>
 #include <string>
 #include <variant>
@@ -132,8 +133,15 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
         return report.Finish(kExitFailure);
     }
     std::size_t events = 0;
-    const bool written = ics ? finder.WriteCalendar(window, output, line.alarmDays, &events)
-                             : finder.WriteList(window, output, ShowsColourCodes(out));
+    bool written = false;
+    try {
+        written = ics ? finder.WriteCalendar(window, output, line.alarmDays, &events)
+                      : finder.WriteList(window, output, ShowsColourCodes(out));
+    } catch (const std::bad_alloc &) {
+        // Said, not aborted; a calendar file is then left as it was.
+        report.Say(TooManyRowsMessage());
+        return report.Finish(kExitFailure);
+    }
     if (!written) {
         report.Say(output.Failure());
         return report.Finish(kExitFailure);

@@ -45,12 +45,16 @@ std::optional<DateList> ReadDateListFile(const QString &path, CodePage codePage,
     try {
         DateListReader reader(codePage);
         QByteArray chunk(kChunkSize, Qt::Uninitialized);
-        for (;;) {
+        // A file that grows while it is read is held to the same limit.
+        for (qint64 total = 0;;) {
             const qint64 got = file.read(chunk.data(), kChunkSize);
             if (got < 0)
                 return fail(OpenError::ReadFailed);
             if (got == 0)
                 break;
+            total += got;
+            if (total > kMaxFileSize)
+                return fail(OpenError::TooLarge);
             reader.Feed(QByteArrayView(chunk.constData(), got));
             if (eachChunk)
                 eachChunk();

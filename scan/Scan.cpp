@@ -394,6 +394,11 @@ void AppendRowMessage(std::string &message, const DateList &list, const ScanHit 
     message.resize(static_cast<std::size_t>(end - message.data()));
 }
 
+std::string TooManyRowsMessage()
+{
+    return "Zu viele Jubiläen für den freien Speicher; ein kürzerer Zeitraum hilft.";
+}
+
 std::string MissingCodePageMessage(const std::string &codePage)
 {
     return "Diese Qt-Bibliothek kennt die Codepage " + codePage +

@@ -76,6 +76,8 @@ std::string BadLineReport(const std::string &path, const BadLine &badLine);
 // the terminal's line that says so for a file.
 std::string MoreBadLinesText(std::size_t more);
 std::string MoreBadLinesReport(const std::string &path, std::size_t more);
+// When the rows of a scan do not fit the free memory.
+std::string TooManyRowsMessage();
 // When this Qt lacks a code page the file needed (said once per program run).
 std::string MissingCodePageMessage(const std::string &codePage);
 // "Fehler beim Öffnen von PATH: REASON"; for a missing list, where an example list is to be

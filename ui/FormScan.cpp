@@ -127,8 +127,7 @@ void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
         // More rows than the memory holds: the program goes on, and the user hears why.
         m_pendingRows.clear();
         m_pendingRows.shrink_to_fit();
-        m_boxes.Show(this, QStringLiteral("Zu viele Jubiläen für den freien Speicher; ein "
-                                          "kürzerer Zeitraum hilft."));
+        m_boxes.Show(this, Utf8Text(TooManyRowsMessage()));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -695,3 +696,44 @@ TEST_F(SlowListModeTest, HugeFileAndHugeLine)
 }
 
 } // namespace
+
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__) // the sanitizer reserves far more
+TEST_F(ListModeTest, RowsBeyondTheFreeMemoryAreSaidNotAborted)
+{
+    QByteArray list;
+    for (int i = 0; i < 300000; ++i)
+        list += QByteArray::number(1 + i % 28).rightJustified(2, '0') + "." +
+                QByteArray::number(1 + i % 12).rightJustified(2, '0') + "." +
+                QByteArray::number(1900 + i % 126) + " P wird # alt\n";
+    const QString file = Write("gross.txt", list);
+    const QString calendar = Write("j.ics", "alt");
+    // 100 MB of address space: the list is read, the rows of the widest window are too many.
+    const auto run = [&](const QStringList &arguments) {
+        QProcess process;
+        process.setChildProcessModifier([] {
+            const rlimit limit{100u << 20, 100u << 20};
+            if (setrlimit(RLIMIT_AS, &limit) != 0)
+                _exit(99);
+        });
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", Path("config"));
+        env.insert("HOME", Path("home"));
+        process.setProcessEnvironment(env);
+        process.start(FESTMARK_BINARY, arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return Result{process.exitCode(), QString(),
+                      QString::fromUtf8(process.readAllStandardError())};
+    };
+    const QStringList widest{"--file", file, "--back", "3652", "--ahead", "13149"};
+    for (const QStringList &mode :
+         {QStringList{"--list"}, QStringList{"--ics", "--output", calendar}}) {
+        const Result r = run(mode + widest);
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_EQ(r.err, QString::fromUtf8("festmark: Zu viele Jubiläen für den freien Speicher; "
+                                           "ein kürzerer Zeitraum hilft.\n"));
+    }
+    QFile kept(calendar);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "alt");
+}
+#endif
