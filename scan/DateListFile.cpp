@@ -59,9 +59,12 @@ std::optional<DateList> ReadDateListFile(const QString &path, CodePage codePage,
             if (eachChunk)
                 eachChunk();
         }
+        DateList list = reader.Finish();
+        if (!reader.UnreadableEncoding().empty())
+            return fail(OpenError::Encoding);
         if (error != nullptr)
             *error = OpenError::None;
-        return reader.Finish();
+        return list;
     } catch (const std::bad_alloc &) {
         return fail(OpenError::OutOfMemory);
     }
@@ -88,6 +91,9 @@ std::string OpenErrorText(OpenError error)
         return "Lesefehler";
     case OpenError::OutOfMemory:
         return "zu groß für den freien Speicher";
+    case OpenError::Encoding:
+        return "in UTF-32 geschrieben, das Festmark nicht liest; bitte als UTF-8 oder ANSI "
+               "speichern";
     }
     return {};
 }

@@ -21,6 +21,7 @@ enum class OpenError {
     NoPermission, // not the user's to read
     ReadFailed,   // opened, but reading failed
     OutOfMemory,  // its entries would not fit the free memory
+    Encoding,     // written in an encoding that cannot be read (UTF-32)
 };
 // None when the file cannot be read; then `error` (if given) says why.
 // `eachChunk`, when given, is called after every piece read, so that a caller can show that

@@ -16,17 +16,45 @@ DateListReader::~DateListReader() = default;
 void DateListReader::Feed(QByteArrayView piece)
 {
     if (m_atStart) {
-        // A byte-order mark says UTF-8; it is no part of the first line.
         m_pending.append(piece.data(), piece.size());
-        if (m_pending.size() < 3)
-            return;
-        if (m_pending.startsWith("\xEF\xBB\xBF"))
-            m_pending.remove(0, 3);
-        m_atStart = false;
-        const QByteArray start = std::exchange(m_pending, QByteArray());
-        Feed(start);
+        if (m_pending.size() >= 4)
+            Start();
         return;
     }
+    if (!m_unreadable.empty())
+        return;
+    if (m_utf16) { // Notepad's "Unicode": lines as UTF-8 from here on
+        const QByteArray text = QString(m_utf16->decode(piece)).toUtf8();
+        FeedBytes(text);
+        return;
+    }
+    FeedBytes(piece);
+}
+
+void DateListReader::Start()
+{
+    // A byte-order mark says how the text is written; it is no part of the first line.
+    m_atStart = false;
+    QByteArray start = std::exchange(m_pending, QByteArray());
+    if (start.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)) ||
+        start.startsWith(QByteArrayView("\0\0\xFE\xFF", 4))) {
+        m_unreadable = "UTF-32";
+        return;
+    }
+    if (start.startsWith("\xEF\xBB\xBF")) {
+        start.remove(0, 3);
+    } else if (start.startsWith("\xFF\xFE")) {
+        m_utf16.emplace(QStringConverter::Utf16LE);
+        start.remove(0, 2);
+    } else if (start.startsWith("\xFE\xFF")) {
+        m_utf16.emplace(QStringConverter::Utf16BE);
+        start.remove(0, 2);
+    }
+    Feed(start);
+}
+
+void DateListReader::FeedBytes(QByteArrayView piece)
+{
     // A line that began in an earlier piece ends in this one, or later.
     if (!m_pending.isEmpty()) {
         qsizetype end = LineEnd(piece);
@@ -47,6 +75,8 @@ void DateListReader::Feed(QByteArrayView piece)
 
 DateList DateListReader::Finish()
 {
+    if (m_atStart)
+        Start(); // a file of fewer than four bytes
     // The last line may lack its line break.
     const QByteArrayView left = TakeLines(QByteArrayView(m_pending), true);
     if (!left.empty())
@@ -117,7 +147,10 @@ void DateListReader::TakeLine(QByteArrayView raw)
         m_cards->Line(raw, m_lineNumber);
         return;
     }
-    m_decoder.Decode(raw, m_line);
+    if (m_utf16)
+        m_line.assign(raw.data(), static_cast<std::size_t>(raw.size()));
+    else
+        m_decoder.Decode(raw, m_line);
     AddEntryLine(m_list, m_line, m_lineNumber);
 }
 

@@ -6,7 +6,10 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <QStringDecoder>
+
 #include <memory>
+#include <optional>
 #include <string>
 
 // Takes a file in pieces of any size and turns each complete line into an entry or a bad
@@ -20,8 +23,13 @@ public:
 
     void Feed(QByteArrayView piece);
     DateList Finish(); // the last line may lack its line break
+    // An encoding the reader cannot read (UTF-32), told by the file's byte-order mark; empty
+    // for a file that can be read. The list is then empty.
+    const std::string &UnreadableEncoding() const noexcept { return m_unreadable; }
 
 private:
+    void Start(); // the first bytes, with a byte-order mark or without
+    void FeedBytes(QByteArrayView piece);
     // Every complete line of `text`; what follows the last line end is returned.
     QByteArrayView TakeLines(QByteArrayView text, bool atEnd);
     static qsizetype LineEnd(QByteArrayView text); // the first LF or CR; -1 when none
@@ -38,6 +46,8 @@ private:
     bool m_atStart = true;
     int m_lineNumber = 0;
     std::string m_line; // reused for every line
+    std::optional<QStringDecoder> m_utf16; // a file in UTF-16, told by its byte-order mark
+    std::string m_unreadable;
 };
 
 // A whole date list or address book in memory.

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -475,6 +476,29 @@ TEST_F(ListModeTest, SeveralSourcesAreMergedByDayThenSourceAndReportedTogether)
     const Result over = Start({"--ics", "--file", list, "--file", cards, "--output", cards});
     EXPECT_EQ(over.exitCode, 1);
     EXPECT_TRUE(over.err.contains("sie bleibt, wie sie ist")) << over.err.toStdString();
+}
+
+TEST_F(ListModeTest, NotepadsUnicodeListsAreReadAndUtf32IsRefusedWithTheCalendarKept)
+{
+    const QString text = QString::fromUtf8("14.03.1976 Jörg wird # alt\r\n");
+    const QString calendar = Path("j.ics");
+    const auto exportFrom = [&](QStringConverter::Encoding encoding) {
+        const QString list =
+            Write("u.txt", QStringEncoder(encoding, QStringEncoder::Flag::WriteBom)(text));
+        return Start({"--ics", "--file", list, "--date", "14.03.2026", "--output", calendar});
+    };
+    const Result utf16 = exportFrom(QStringConverter::Utf16LE);
+    EXPECT_EQ(utf16.exitCode, 0) << utf16.err.toStdString();
+    QFile written(calendar);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray events = written.readAll();
+    written.close();
+    EXPECT_TRUE(events.contains("SUMMARY:Jörg wird 50 Jahre alt!\r\n"));
+    const Result utf32 = exportFrom(QStringConverter::Utf32LE);
+    EXPECT_EQ(utf32.exitCode, 1);
+    EXPECT_TRUE(utf32.err.contains("in UTF-32 geschrieben")) << utf32.err.toStdString();
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), events); // the subscribed calendar stays as it was
 }
 
 #ifndef _WIN32

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -344,6 +345,47 @@ TEST_F(DateListFileTest, ReadsAFileAtAPathWithSpacesAndUmlauts)
     ASSERT_TRUE(list);
     EXPECT_EQ(Names(*list), std::vector<std::string>{"Anna|"});
 }
+
+// Notepad's "Unicode" is UTF-16 with a byte-order mark; a file is read in pieces of any size.
+struct EncodedCase {
+    const char *name;
+    QStringConverter::Encoding encoding;
+    bool read; // else refused, with nothing of it taken
+};
+
+class EncodedFileTest : public DateListFileTest, public testing::WithParamInterface<EncodedCase> {};
+
+TEST_P(EncodedFileTest, UnicodeFilesAreReadAsTheirTextOrRefused)
+{
+    const QString text = QString::fromUtf8("14.03.1976 Jörg wird # alt\r\n"
+                                           "kein Datum\r\n01.05.2000 Zoë 😀 # dabei");
+    QStringEncoder encode(GetParam().encoding, QStringEncoder::Flag::WriteBom);
+    const QByteArray bytes = encode(text);
+    for (const CodePage page : {CodePage::Ansi, CodePage::Oem}) {
+        OpenError error = OpenError::None;
+        const auto list = ReadDateListFile(Write("u.txt", bytes), page, &error);
+        if (!GetParam().read) {
+            EXPECT_FALSE(list);
+            EXPECT_EQ(error, OpenError::Encoding);
+            EXPECT_EQ(OpenErrorText(error), "in UTF-32 geschrieben, das Festmark nicht liest; "
+                                            "bitte als UTF-8 oder ANSI speichern");
+            continue;
+        }
+        ASSERT_TRUE(list);
+        EXPECT_EQ(Names(*list), (std::vector<std::string>{"Jörg wird | alt", "Zoë 😀 | dabei"}));
+        ASSERT_EQ(list->BadLineCount(), 1u);
+        EXPECT_EQ(list->BadLines()[0].lineNumber, 2);
+        EXPECT_EQ(list->BadLines()[0].text, "kein Datum");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EncodedFileTest,
+    testing::Values(EncodedCase{"Utf16LittleEndian", QStringConverter::Utf16LE, true},
+                    EncodedCase{"Utf16BigEndian", QStringConverter::Utf16BE, true},
+                    EncodedCase{"Utf32LittleEndian", QStringConverter::Utf32LE, false},
+                    EncodedCase{"Utf32BigEndian", QStringConverter::Utf32BE, false}),
+    [](const auto &info) { return info.param.name; });
 
 TEST_F(DateListFileTest, EmptyFileIsAnEmptyList)
 {
