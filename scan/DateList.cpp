@@ -71,6 +71,11 @@ void DateList::AddYearless(std::chrono::month_day date, std::string_view nameTex
 
 void DateList::Append(Packed entry, std::string_view nameText, std::string_view suffixText)
 {
+    // The texts' offsets are 32 bits, a name's length 31: a list past them does not fit.
+    if (m_texts.size() + nameText.size() + suffixText.size() >
+            std::numeric_limits<std::uint32_t>::max() ||
+        nameText.size() > 0x7FFFFFFFU)
+        throw std::bad_alloc();
     entry.textBegin = static_cast<std::uint32_t>(m_texts.size());
     entry.nameLength = static_cast<std::uint32_t>(nameText.size()) & 0x7FFFFFFFU;
     m_texts.append(nameText).append(suffixText);

@@ -5,6 +5,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 Source SourceAt(const QString &path)
@@ -32,10 +33,15 @@ void JubileeFinder::Read(const std::vector<Source> &sources, CodePage codePage,
         report.badLines = list->BadLines();
         report.badLineCount = list->BadLineCount();
         report.missingCodePage = list->MissingCodePage();
-        if (reports.size() == 1)
+        if (reports.size() == 1) {
             entries = std::move(*list);
-        else
+            continue;
+        }
+        try {
             entries.AppendSource(*list, source.path.toStdString());
+        } catch (const std::bad_alloc &) {
+            report.error = OpenError::OutOfMemory; // all sources' texts together do not fit
+        }
     }
     m_entries = std::make_shared<const DateList>(std::move(entries));
     m_reports = std::move(reports);

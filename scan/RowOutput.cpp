@@ -137,8 +137,14 @@ ICalendarSink::ICalendarSink(const DateList &list, Output &output, std::optional
 
 void ICalendarSink::RowsFound(std::span<const ScanHit> rows)
 {
-    for (const ScanHit &row : rows)
+    // A day may have a million events: they go out in pieces, not as one text.
+    for (const ScanHit &row : rows) {
         m_writer.Add(m_text, row);
+        if (m_text.size() >= kFlushSize) {
+            Append(m_text);
+            m_text.clear();
+        }
+    }
     Append(m_text);
     m_text.clear();
 }

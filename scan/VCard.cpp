@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <chrono>
 #include <optional>
@@ -200,6 +201,8 @@ std::optional<CardDate> ParseCardDate(const std::string &value)
     return parsed;
 }
 
+constexpr int kMaxNameCharacters = 1000;
+
 // Apple's own labels are written "_$!<Anniversary>!$_"; a user's label as typed.
 constexpr std::string_view kAppleAnniversary = "_$!<Anniversary>!$_";
 
@@ -210,6 +213,19 @@ bool IsAppleLabel(std::string_view label)
 }
 
 } // namespace
+
+// The properties a card's days are made of; the others are passed over unread.
+static bool IsReadProperty(QByteArrayView name)
+{
+    static constexpr std::array<std::string_view, 14> kRead{
+        "BEGIN", "END",         "FN",          "N",
+        "ORG",   "KIND",        "BDAY",        "ANNIVERSARY",
+        "X-ANNIVERSARY",        "X-EVOLUTION-ANNIVERSARY", "X-MS-ANNIVERSARY",
+        "X-KADDRESSBOOK-X-ANNIVERSARY", "X-ABDATE", "X-ABLABEL"};
+    const std::string_view text(name.data(), static_cast<std::size_t>(name.size()));
+    return std::find(kRead.begin(), kRead.end(), text) != kRead.end() ||
+           text == "X-ADDRESSBOOKSERVER-KIND" || text == "X-ANDROID-CUSTOM";
+}
 
 bool IsVCardBegin(QByteArrayView line)
 {
@@ -224,32 +240,68 @@ VCardReader::VCardReader(DateList &list)
 void VCardReader::Line(QByteArrayView raw, int lineNumber)
 {
     // A line that starts with a blank continues the one before (folding); so does the line
-    // after a quoted-printable line that ends in "=" (version 2.1's soft line break). Only the
-    // parameters before the value's colon say quoted-printable, and they are short: a long
-    // value is not searched again at every break.
-    if (!m_logical.isEmpty() && !raw.empty() && (raw.front() == ' ' || raw.front() == '\t')) {
-        m_logical.append(raw.sliced(1).data(), raw.size() - 1);
+    // after a quoted-printable line that ends in "=" (version 2.1's soft line break). Both are
+    // decided from what the logical line holds so far, each byte looked at once.
+    const bool folded = m_open && !raw.empty() && (raw.front() == ' ' || raw.front() == '\t');
+    if (folded || (m_open && m_lastByte == '=' && QuotedPrintableSoFar())) {
+        if (!folded && m_wanted)
+            m_logical.chop(1); // the soft break's "="
+        Append(folded ? raw.sliced(1) : raw);
         return;
     }
-    if (m_logical.endsWith('=')) {
-        const qsizetype colon = m_logical.indexOf(':');
-        if (colon >= 0 && m_logical.first(colon).toUpper().contains("QUOTED-PRINTABLE")) {
-            m_logical.chop(1);
-            m_logical.append(raw.data(), raw.size());
-            return;
-        }
-    }
-    if (!m_logical.isEmpty())
+    if (m_open && m_wanted)
         Property(m_logical);
-    m_logical = raw.toByteArray();
+    m_logical.clear();
+    m_open = !raw.empty(); // an empty line is no property, and nothing folds into it
+    m_wanted = true;
+    m_lastByte = '\0';
+    m_colon = -1;
+    m_searched = 0;
+    m_headerKnown = false;
+    m_quotedPrintable = false;
     m_logicalLine = lineNumber;
+    Append(raw);
+}
+
+void VCardReader::Append(QByteArrayView part)
+{
+    if (!part.empty())
+        m_lastByte = part.back();
+    if (m_wanted)
+        m_logical.append(part.data(), part.size());
+    if (m_headerKnown)
+        return;
+    // Until the colon: the property's name says whether it is read at all (a photo or a note
+    // of many megabytes is neither copied nor decoded), its parameters whether it is
+    // quoted-printable.
+    const qsizetype colon = m_logical.indexOf(':', m_searched);
+    m_searched = m_logical.size();
+    if (colon < 0)
+        return;
+    m_colon = colon;
+    m_headerKnown = true;
+    const QByteArray head = m_logical.first(colon).toUpper();
+    m_quotedPrintable = head.contains("QUOTED-PRINTABLE");
+    QByteArray name = head.first(std::min(head.indexOf(';') < 0 ? head.size() : head.indexOf(';'),
+                                          head.size()));
+    if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
+        name = name.mid(dot + 1);
+    m_wanted = IsReadProperty(name);
+    if (!m_wanted)
+        m_logical.clear();
+}
+
+bool VCardReader::QuotedPrintableSoFar() const
+{
+    return m_headerKnown && m_quotedPrintable;
 }
 
 void VCardReader::Finish()
 {
-    if (!m_logical.isEmpty())
+    if (m_open && m_wanted)
         Property(m_logical);
     m_logical.clear();
+    m_open = false;
     if (m_inCard)
         m_list.AddBadLine(m_card.beginLine, "Karte ohne END:VCARD");
     m_inCard = false;
@@ -257,12 +309,13 @@ void VCardReader::Finish()
 
 VCardReader::Labelled &VCardReader::LabelledOfGroup(const QByteArray &group)
 {
-    // The date and its label are two lines of one group, in either order.
-    const auto found =
-        std::find_if(m_card.labelled.begin(), m_card.labelled.end(),
-                     [&group](const Labelled &l) { return !group.isEmpty() && l.group == group; });
-    if (found != m_card.labelled.end())
-        return *found;
+    // The date and its label are two lines of one group, in either order; a card may have
+    // many groups, each found by its name at once.
+    if (!group.isEmpty()) {
+        if (const auto found = m_card.groups.constFind(group); found != m_card.groups.cend())
+            return m_card.labelled[found.value()];
+        m_card.groups.insert(group, m_card.labelled.size());
+    }
     return m_card.labelled.emplace_back(Labelled{group, {}, {}});
 }
 
@@ -354,6 +407,9 @@ void VCardReader::EndCard()
     }
     if (name.empty()) // a firm's card: its organisation, without the departments after ";"
         name = Trimmed(Unescaped(m_card.organization, true).front());
+    // A name is a line of a list, not a book: each of the card's days keeps a copy.
+    if (const std::size_t cut = Utf8Offset(name, kMaxNameCharacters); cut < name.size())
+        name.erase(cut).append("…");
 
     // Apple's anniversary label makes a labelled date the wedding day.
     for (const Labelled &labelled : m_card.labelled) {

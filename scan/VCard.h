@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 
 #include <optional>
 #include <string>
@@ -46,8 +47,11 @@ private:
         std::string formattedName, structuredName, organization;
         std::optional<Date> birthday, anniversary;
         std::vector<Labelled> labelled;
+        QHash<QByteArray, std::size_t> groups; // of `labelled`
     };
 
+    void Append(QByteArrayView part); // to the logical line
+    bool QuotedPrintableSoFar() const;
     void Property(const QByteArray &line);
     void EndCard();
     Labelled &LabelledOfGroup(const QByteArray &group);
@@ -58,6 +62,13 @@ private:
     DateList &m_list;
     bool m_inCard = false;
     Card m_card;
-    QByteArray m_logical;  // the line being unfolded
+    QByteArray m_logical;  // the line being unfolded (of a property that is read)
     int m_logicalLine = 0; // where it began
+    bool m_open = false;   // a logical line has begun
+    bool m_wanted = true;  // its property is read
+    bool m_headerKnown = false; // its colon has come: name and parameters are known
+    bool m_quotedPrintable = false;
+    qsizetype m_colon = -1;
+    qsizetype m_searched = 0; // bytes of m_logical searched for the colon
+    char m_lastByte = '\0';
 };

@@ -12,6 +12,11 @@
          ends, against LF (not run unless asked for).
   cards  CPU of the list mode reading an address book with one quoted-printable value of
          250 KB and of 1 MB, soft line breaks every 76 bytes (not run unless asked for).
+  hostile hostile address books and lists, each against its plain case (not run unless
+         asked for): soft line breaks after 300 KB and 600 KB of parameters, 100,000 labelled
+         groups in one card against 100,000 cards, peak memory of a 100 MB name with 20 days
+         and of a 100 MB note against a plain card, a million identical lines against a
+         million different ones (--ics).
 Prints medians and ratios. Usage: tools/bench-start.py [--runs R] [--festmark PATH] [what...]
 Needs Xvfb, openbox and xdotool (tools/install-deps.sh); build first (tools/build.sh)."""
 import argparse
@@ -131,7 +136,7 @@ def main():
     parser.add_argument("--runs", type=int, default=10)
     parser.add_argument("--festmark", default=os.path.join(BUILD, "app", "festmark"))
     parser.add_argument("what", nargs="*", default=["list", "window", "scan"],
-                        choices=["list", "window", "scan", "big", "ends", "cards"])
+                        choices=["list", "window", "scan", "big", "ends", "cards", "hostile"])
     args = parser.parse_args()
     bench = os.path.join(BUILD, "tools", "bench")
 
@@ -208,6 +213,9 @@ def main():
             timed.append(report(f"{kib} KB value", samples))
         print(f"  ratio 1 MB / 250 KB: {timed[1] / timed[0]:.2f}")
 
+    if "hostile" in args.what:
+        hostile(args, env, work)
+
     if "window" in args.what or "scan" in args.what:
         with Desktop() as desktop:
             genv = dict(env, DISPLAY=desktop.display)
@@ -236,6 +244,53 @@ def main():
                 a = report("festmark window", mine, "cpu+peak")
                 b = report("festmark --list", listed)
                 print(f"  ratio: {a / b:.2f}")
+
+
+def hostile(args, env, work):
+    """The cases of hostile input, each measured against its plain case in the same run."""
+    path = os.path.join(work, "hostile.vcf")
+    card = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Anna\r\nBDAY:19760314\r\n{}END:VCARD\r\n"
+
+    def run(text, *extra):
+        with open(path, "w", encoding="utf-8") as out:
+            out.write(text)
+        samples = [measure([args.festmark, "--list", "--file", path, *extra], env)
+                   for _ in range(args.runs)]
+        return samples
+
+    def ratio(name, a, b, what=0):
+        x = statistics.median(s[what] for s in a)
+        y = statistics.median(s[what] for s in b)
+        unit = "s cpu" if what == 0 else "MB peak"
+        print(f"  {name}: {x:.3f} against {y:.3f} {unit}, ratio {x / y:.2f}")
+
+    print(f"hostile input ({args.runs} runs each, medians):")
+    soft = []
+    for kib in (300, 600):
+        head = "NOTE;X-P=" + "a" * (kib * 1024) + ";ENCODING=QUOTED-PRINTABLE:"
+        soft.append(run(card.format(head + "=\r\n".join(["=41" * 25] * 2000) + "\r\n")))
+    ratio("soft breaks after 600 KB / 300 KB of parameters", soft[1], soft[0])
+    groups = "".join(f"item{i}.X-ABDATE:2001-01-01\r\nitem{i}.X-ABLabel:T{i}\r\n"
+                     for i in range(100000))
+    cards = "".join(card.format("") for _ in range(100000))
+    ratio("100,000 groups in one card / 100,000 cards", run(card.format(groups)), run(cards))
+    plain = run(card.format(""))
+    name = "FN:" + "n" * (100 << 20) + "\r\n" + "".join(
+        f"item{i}.X-ABDATE:2001-01-{i + 1:02d}\r\n" for i in range(20))
+    ratio("100 MB name with 20 days / a plain card", run(card.format(name)), plain, 2)
+    ratio("100 MB note / a plain card", run(card.format("NOTE:" + "n" * (100 << 20) + "\r\n")),
+          plain, 2)
+    same = "14.03.1976 Anna wird # alt\n" * 1000000
+    different = "".join(f"14.03.1976 Anna{i:06d} # alt\n" for i in range(1000000))
+    for text, label in ((same, "same"), (different, "different")):
+        with open(os.path.join(work, label + ".txt"), "w", encoding="utf-8") as out:
+            out.write(text)
+    ics = ["--ics", "--date", "14.03.2026", "--file"]
+    a = [measure([args.festmark, *ics, os.path.join(work, "same.txt")], env)
+         for _ in range(args.runs)]
+    b = [measure([args.festmark, *ics, os.path.join(work, "different.txt")], env)
+         for _ in range(args.runs)]
+    ratio("a million identical lines / a million different ones (--ics)", a, b, 2)
 
 
 if __name__ == "__main__":

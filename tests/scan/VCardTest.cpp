@@ -159,7 +159,47 @@ INSTANTIATE_TEST_SUITE_P(
                     "6 (kein gültiges Datum): Karte „Falsch“: Geburtstag 1976-02-30",
                     "6 (kein Jahr 0): Karte „Falsch“: Hochzeitstag 0000-03-14",
                     "11 (kein gültiges Datum): Karte „Negativ“: Geburtstag -0010-03-14",
-                    "15 (): Karte ohne END:VCARD"}}),
+                    "15 (): Karte ohne END:VCARD"}},
+        // Soft line breaks after parameters folded over lines; a value the reader passes
+        // over (a note, a photo) never gives a day, whatever its lines look like.
+        VendorCase{"LongHeadsAndUnreadValues",
+                   "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;X-A=" + std::string(3000, 'a') + "\r\n " +
+                       std::string(3000, 'b') +
+                       ";ENCODING=QUOTED-PRINTABLE:J=\r\n=F6rg\r\n"
+                       "NOTE;ENCODING=QUOTED-PRINTABLE:Geburtstag=\r\nBDAY:19990101\r\n"
+                       "PHOTO;ENCODING=b;TYPE=JPEG:QkRBWToxOTk5\r\n BDAY:19990101\r\n"
+                       "BDAY:19800315\r\nEND:VCARD\r\n",
+                   {"15.03.1980 Jörg wird # alt"},
+                   {}},
+        VendorCase{"ManyGroupsEachWithItsOwnLabel",
+                   [] {
+                       std::string card = "BEGIN:VCARD\nFN:Verein\n";
+                       for (int i = 1; i <= 400; ++i) {
+                           const std::string group = "item" + std::to_string(i);
+                           const std::string date = group + ".X-ABDATE:2001-01-" +
+                                                    (i % 28 < 9 ? "0" : "") +
+                                                    std::to_string(i % 28 + 1) + "\n";
+                           const std::string label =
+                               group + ".X-ABLabel:Tag " + std::to_string(i) + "\n";
+                           card += i % 2 == 0 ? date + label : label + date;
+                       }
+                       return card + "END:VCARD\n";
+                   }(),
+                   [] {
+                       Lines entries;
+                       for (int i = 1; i <= 400; ++i) {
+                           const int day = i % 28 + 1;
+                           entries.push_back((day < 10 ? "0" : "") + std::to_string(day) +
+                                             ".01.2001 Verein: # Tag " + std::to_string(i));
+                       }
+                       return entries;
+                   }(),
+                   {}},
+        // A name is cut after 1000 characters: each of its days keeps a copy.
+        VendorCase{"HugeName",
+                   "BEGIN:VCARD\nFN:" + std::string(5000, 'x') + "\nBDAY:19800315\nEND:VCARD\n",
+                   {"15.03.1980 " + std::string(1000, 'x') + "… wird # alt"},
+                   {}}),
     [](const auto &info) { return info.param.name; });
 
 TEST(VCardTest, AnAddressBookOfContactsMostlyWithoutDaysGivesNoError)
