@@ -18,6 +18,7 @@
 #else
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -115,17 +116,99 @@ QString PathFromArgument(const QString &parsed, const QByteArray &bytes)
 #endif
 }
 
-int OpenNamedByBytes(const QByteArray &name, bool createNew)
+int OpenNamedByBytes(const QByteArray &name)
 {
 #ifdef _WIN32
     Q_UNUSED(name);
-    Q_UNUSED(createNew);
     errno = ENOSYS;
     return -1;
 #else
-    return ::open(name.constData(), O_WRONLY | O_CLOEXEC | (createNew ? O_CREAT | O_EXCL : 0),
-                  0666);
+    return ::open(name.constData(), O_WRONLY | O_CLOEXEC);
 #endif
+}
+
+int OpenReplacementNamedByBytes(const QByteArray &name, QByteArray *temporary, QByteArray *target)
+{
+#ifdef _WIN32
+    Q_UNUSED(name);
+    Q_UNUSED(temporary);
+    Q_UNUSED(target);
+    errno = ENOSYS;
+    return -1;
+#else
+    // A link is written through: its target is replaced, the link stays.
+    *target = name;
+    for (int hops = 0; hops < 40; ++hops) {
+        char link[4096];
+        const ssize_t length = ::readlink(target->constData(), link, sizeof link);
+        if (length < 0)
+            break;
+        const QByteArray next(link, length);
+        const qsizetype slash = target->lastIndexOf('/');
+        *target = next.startsWith('/') || slash < 0 ? next : target->first(slash + 1) + next;
+    }
+    struct stat existing {};
+    const bool exists = ::stat(target->constData(), &existing) == 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temporary = *target + ".festmark-" +
+                     QByteArray::number(static_cast<qulonglong>(::getpid())) + "-" +
+                     QByteArray::number(attempt);
+        const int descriptor =
+            ::open(temporary->constData(), O_WRONLY | O_CLOEXEC | O_CREAT | O_EXCL, 0666);
+        if (descriptor < 0 && errno == EEXIST)
+            continue; // somebody's file: never touched
+        if (descriptor >= 0 && exists && ::fchmod(descriptor, existing.st_mode & 07777) != 0) {
+            const int error = errno;
+            ::close(descriptor);
+            ::unlink(temporary->constData());
+            errno = error;
+            return -1;
+        }
+        return descriptor;
+    }
+    errno = EEXIST;
+    return -1;
+#endif
+}
+
+std::string SystemErrorText(int error)
+{
+    switch (error) {
+    case EPIPE:
+        return "die Ausgabe wurde geschlossen";
+    case EBADF:
+    case EINVAL:
+        return "die Ausgabe ist geschlossen";
+    case ENOSPC:
+        return "kein Platz mehr auf dem Datenträger";
+#ifdef EDQUOT // not in the Windows runtime
+    case EDQUOT:
+        return "das Speicherkontingent ist erschöpft";
+#endif
+    case EIO:
+        return "Ein-/Ausgabefehler";
+    case EACCES:
+    case EPERM:
+        return "keine Berechtigung";
+    case ENOENT:
+        return "der Ordner existiert nicht";
+    case ENOTDIR:
+        return "ein Teil des Pfads ist kein Ordner";
+    case EISDIR:
+        return "ist ein Ordner";
+    case EROFS:
+        return "der Datenträger ist schreibgeschützt";
+    case EEXIST:
+        return "die Datei gibt es schon";
+    case ENXIO:
+        return "kein Gerät und kein lesendes Programm an diesem Namen";
+    case ELOOP:
+        return "zu viele symbolische Verknüpfungen (eine Schleife?)";
+    case ENAMETOOLONG:
+        return "der Name ist zu lang";
+    default:
+        return "Systemfehler " + std::to_string(error);
+    }
 }
 
 QString ProgramFilePath()

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <string>
 
 // The terminal the list mode writes to.
 
@@ -25,10 +26,19 @@ bool ShowsColourCodes(std::FILE *stream);
 // be read.
 QString PathFromArgument(const QString &parsed, const QByteArray &bytes);
 
-// Opens for writing a file named by bytes that are no UTF-8 (Linux; Qt names files by UTF-8
-// only): a new file that must not exist yet, or an existing device or pipe as it is. The
-// descriptor, or -1 with errno set. Windows names every file in UTF-16 and never needs it.
-int OpenNamedByBytes(const QByteArray &name, bool createNew);
+// Opens for writing an existing device or pipe named by bytes that are no UTF-8 (Linux; Qt
+// names files by UTF-8 only). The descriptor, or -1 with errno set. Windows names every file
+// in UTF-16 and never needs it.
+int OpenNamedByBytes(const QByteArray &name);
+// The replacement of a file named by such bytes, as QSaveFile makes one for other names: a
+// new file beside the one it replaces (beside the target of a symbolic link), under a name
+// that no file had, with the permissions of the file it replaces. The descriptor, or -1 with
+// errno set; `temporary` and `target` are the names to rename from and to.
+int OpenReplacementNamedByBytes(const QByteArray &name, QByteArray *temporary,
+                                QByteArray *target);
+
+// What a system error number means, in German ("kein Platz mehr auf dem Datenträger").
+std::string SystemErrorText(int error);
 
 // The program's own file, also before any Qt application object exists; a program started
 // by its bare name through PATH has no folder in argv[0].

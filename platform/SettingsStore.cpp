@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "Console.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -147,12 +149,24 @@ bool WriteSettingsGroup(const QString &group,
 #endif
 }
 
+namespace {
+
+// Why a file operation failed, in German where the system said why.
+QString FailureOf(const QFileDevice &file, int error)
+{
+    return error != 0 ? QString::fromStdString(SystemErrorText(error)) : file.errorString();
+}
+
+} // namespace
+
 FileReplacement::FileReplacement(const QString &path)
     : m_file(path)
-    , m_ok(m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    , m_ok(false)
 {
+    errno = 0;
+    m_ok = m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (!m_ok)
-        m_error = m_file.errorString();
+        m_error = FailureOf(m_file, errno);
 }
 
 QString FileReplacement::FileName() const
@@ -163,18 +177,20 @@ QString FileReplacement::FileName() const
 bool FileReplacement::Write(QByteArrayView piece)
 {
     // One large write can also come back short; then nothing is committed.
+    errno = 0;
     if (m_ok && m_file.write(piece.data(), piece.size()) != piece.size()) {
         m_ok = false;
-        m_error = m_file.errorString();
+        m_error = FailureOf(m_file, errno);
     }
     return m_ok;
 }
 
 bool FileReplacement::Commit()
 {
+    errno = 0;
     if (m_ok && !m_file.commit()) {
         m_ok = false;
-        m_error = m_file.errorString();
+        m_error = FailureOf(m_file, errno);
     }
     return m_ok;
 }

@@ -12,25 +12,6 @@
 
 namespace {
 
-// Why a write failed, in German.
-std::string WriteFailure(int error)
-{
-    switch (error) {
-    case EPIPE:
-        return "die Ausgabe wurde geschlossen";
-    case ENOSPC:
-        return "kein Platz mehr auf dem Datenträger";
-#ifdef EDQUOT // not in the Windows runtime
-    case EDQUOT:
-        return "das Speicherkontingent ist erschöpft";
-#endif
-    case EIO:
-        return "Ein-/Ausgabefehler";
-    default:
-        return "Fehler " + std::to_string(error);
-    }
-}
-
 std::filesystem::path FileSystemPath(const QString &path)
 {
 #ifdef _WIN32
@@ -65,7 +46,7 @@ bool StreamOutput::Finish()
 
 std::string StreamOutput::Failure() const
 {
-    return "Fehler beim Schreiben der Ausgabe: " + WriteFailure(m_error);
+    return "Fehler beim Schreiben der Ausgabe: " + SystemErrorText(m_error);
 }
 
 namespace {
@@ -105,24 +86,28 @@ FileOutput::FileOutput(const QString &path, const QStringList &sources,
     }
     const bool device = fs::exists(status) && !fs::is_regular_file(status);
     if (!nativeName.isEmpty()) {
-        // Qt names files by UTF-8 only: these bytes are opened, and renamed to, as they are.
-        m_native = nativeName;
-        m_temporary = device ? nativeName : nativeName + ".festmark-neu";
-        const int descriptor = OpenNamedByBytes(m_temporary, !device);
+        // Qt names files by UTF-8 only: these bytes are opened, and renamed to, as they are,
+        // the same way QSaveFile replaces other files.
+        errno = 0;
+        const int descriptor = device ? OpenNamedByBytes(nativeName)
+                                      : OpenReplacementNamedByBytes(nativeName, &m_temporary,
+                                                                    &m_native);
         m_ok = descriptor >= 0 &&
                m_device.open(descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered,
                              QFileDevice::AutoCloseHandle);
-        if (!m_ok)
-            m_error = QString::fromLocal8Bit(std::strerror(errno));
-        if (device)
+        if (!m_ok) {
+            m_error = QString::fromStdString(SystemErrorText(errno));
             m_temporary.clear();
+        }
         return;
     }
     if (device) {
         m_device.setFileName(path);
+        errno = 0;
         m_ok = m_device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
         if (!m_ok)
-            m_error = m_device.errorString();
+            m_error = errno != 0 ? QString::fromStdString(SystemErrorText(errno))
+                                 : m_device.errorString();
         return;
     }
     m_replacement.emplace(path);
@@ -167,7 +152,7 @@ bool FileOutput::Finish()
         std::filesystem::rename(m_temporary.toStdString(), m_native.toStdString(), error);
         m_ok = !error;
         if (!m_ok)
-            m_error = QString::fromLocal8Bit(std::strerror(error.value()));
+            m_error = QString::fromStdString(SystemErrorText(error.value()));
         else
             m_temporary.clear();
     }

@@ -202,6 +202,7 @@ std::optional<CardDate> ParseCardDate(const std::string &value)
 }
 
 constexpr int kMaxNameCharacters = 1000;
+constexpr qsizetype kMaxReadProperty = 64 * 1024; // bytes of a property that is read
 
 // Apple's own labels are written "_$!<Anniversary>!$_"; a user's label as typed.
 constexpr std::string_view kAppleAnniversary = "_$!<Anniversary>!$_";
@@ -217,11 +218,20 @@ bool IsAppleLabel(std::string_view label)
 // The properties a card's days are made of; the others are passed over unread.
 static bool IsReadProperty(QByteArrayView name)
 {
-    static constexpr std::array<std::string_view, 14> kRead{
-        "BEGIN", "END",         "FN",          "N",
-        "ORG",   "KIND",        "BDAY",        "ANNIVERSARY",
-        "X-ANNIVERSARY",        "X-EVOLUTION-ANNIVERSARY", "X-MS-ANNIVERSARY",
-        "X-KADDRESSBOOK-X-ANNIVERSARY", "X-ABDATE", "X-ABLABEL"};
+    static constexpr std::array<std::string_view, 14> kRead{"BEGIN",
+                                                            "END",
+                                                            "FN",
+                                                            "N",
+                                                            "ORG",
+                                                            "KIND",
+                                                            "BDAY",
+                                                            "ANNIVERSARY",
+                                                            "X-ANNIVERSARY",
+                                                            "X-EVOLUTION-ANNIVERSARY",
+                                                            "X-MS-ANNIVERSARY",
+                                                            "X-KADDRESSBOOK-X-ANNIVERSARY",
+                                                            "X-ABDATE",
+                                                            "X-ABLABEL"};
     const std::string_view text(name.data(), static_cast<std::size_t>(name.size()));
     return std::find(kRead.begin(), kRead.end(), text) != kRead.end() ||
            text == "X-ADDRESSBOOKSERVER-KIND" || text == "X-ANDROID-CUSTOM";
@@ -267,13 +277,18 @@ void VCardReader::Append(QByteArrayView part)
 {
     if (!part.empty())
         m_lastByte = part.back();
-    if (m_wanted)
-        m_logical.append(part.data(), part.size());
-    if (m_headerKnown)
+    if (m_headerKnown) {
+        // What is read is short (a date, a name, a label): past this, a value is only more
+        // of what would be cut away.
+        const qsizetype room = kMaxReadProperty - (m_logical.size() - m_colon);
+        if (m_wanted && room > 0)
+            m_logical.append(part.data(), std::min(part.size(), room));
         return;
+    }
     // Until the colon: the property's name says whether it is read at all (a photo or a note
     // of many megabytes is neither copied nor decoded), its parameters whether it is
     // quoted-printable.
+    m_logical.append(part.data(), part.size());
     const qsizetype colon = m_logical.indexOf(':', m_searched);
     m_searched = m_logical.size();
     if (colon < 0)
@@ -282,13 +297,15 @@ void VCardReader::Append(QByteArrayView part)
     m_headerKnown = true;
     const QByteArray head = m_logical.first(colon).toUpper();
     m_quotedPrintable = head.contains("QUOTED-PRINTABLE");
-    QByteArray name = head.first(std::min(head.indexOf(';') < 0 ? head.size() : head.indexOf(';'),
-                                          head.size()));
+    QByteArrayView name =
+        QByteArrayView(head).first(head.indexOf(';') < 0 ? head.size() : head.indexOf(';'));
     if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
-        name = name.mid(dot + 1);
+        name = name.sliced(dot + 1);
     m_wanted = IsReadProperty(name);
     if (!m_wanted)
         m_logical.clear();
+    else if (m_logical.size() - m_colon > kMaxReadProperty)
+        m_logical.truncate(m_colon + kMaxReadProperty);
 }
 
 bool VCardReader::QuotedPrintableSoFar() const

@@ -62,10 +62,10 @@ private:
     DateList &m_list;
     bool m_inCard = false;
     Card m_card;
-    QByteArray m_logical;  // the line being unfolded (of a property that is read)
-    int m_logicalLine = 0; // where it began
-    bool m_open = false;   // a logical line has begun
-    bool m_wanted = true;  // its property is read
+    QByteArray m_logical;       // the line being unfolded (of a property that is read)
+    int m_logicalLine = 0;      // where it began
+    bool m_open = false;        // a logical line has begun
+    bool m_wanted = true;       // its property is read
     bool m_headerKnown = false; // its colon has come: name and parameters are known
     bool m_quotedPrintable = false;
     qsizetype m_colon = -1;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -580,6 +581,59 @@ TEST_F(ListModeTest, OutputIsWrittenIntoDevicesAndPipesAndNeverOverTheList)
     EXPECT_EQ(raw.exitCode(), 0) << raw.readAllStandardError().toStdString();
     EXPECT_EQ(
         ::access(QFile::encodeName(m_dir.path() + "/").append("k\xe4l.ics").constData(), F_OK), 0);
+}
+
+TEST_F(ListModeTest, ANameThatIsNoUtf8TakesTheRoadOfEveryName)
+{
+    Write("f.txt", "14.03.1976 Anna wird # alt\n");
+    const QByteArray dir = QFile::encodeName(m_dir.path()) + "/";
+    const auto exportTo = [&](const char *name) {
+        QProcess raw;
+        raw.setWorkingDirectory(m_dir.path());
+        raw.start("sh", {"-c",
+                         QString("exec \"$0\" --ics --file f.txt --date 14.03.2026 "
+                                 "--output \"$(printf '%1')\"")
+                             .arg(name),
+                         FESTMARK_BINARY});
+        EXPECT_TRUE(raw.waitForFinished());
+        return raw.exitCode();
+    };
+    const auto contents = [](const QByteArray &path) {
+        QFile file;
+        const int descriptor = ::open(path.constData(), O_RDONLY);
+        EXPECT_TRUE(file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        return file.readAll();
+    };
+    const auto write = [](const QByteArray &path, const QByteArray &content, mode_t mode) {
+        const int descriptor = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+        ASSERT_GE(descriptor, 0);
+        ASSERT_EQ(::write(descriptor, content.data(), content.size()), content.size());
+        ::close(descriptor);
+    };
+    // A file of the user's under the name a temporary file could take stays untouched.
+    write(dir + "o\xfe.ics.festmark-neu", "meins", 0644);
+    EXPECT_EQ(exportTo("o\\376.ics"), 0);
+    EXPECT_EQ(contents(dir + "o\xfe.ics.festmark-neu"), "meins");
+    EXPECT_TRUE(contents(dir + "o\xfe.ics").contains("SUMMARY:Anna wird 50 Jahre alt!"));
+    // A private calendar stays private, and a link is written through and stays a link.
+    write(dir + "p\xfe.ics", "alt", 0600);
+    EXPECT_EQ(exportTo("p\\376.ics"), 0);
+    struct stat info {};
+    ASSERT_EQ(::stat((dir + "p\xfe.ics").constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::symlink("p\xfe.ics", (dir + "l\xfe.ics").constData()), 0);
+    EXPECT_EQ(exportTo("l\\376.ics"), 0);
+    ASSERT_EQ(::lstat((dir + "l\xfe.ics").constData(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_TRUE(contents(dir + "p\xfe.ics").contains("BEGIN:VCALENDAR"));
+    // What the system says comes in German.
+    QProcess missing;
+    missing.setWorkingDirectory(m_dir.path());
+    missing.start("sh", {"-c", "exec \"$0\" --ics --file f.txt --output \"$(printf 'kein/\\376')\"",
+                         FESTMARK_BINARY});
+    ASSERT_TRUE(missing.waitForFinished());
+    EXPECT_EQ(missing.exitCode(), 1);
+    EXPECT_TRUE(missing.readAllStandardError().endsWith(": der Ordner existiert nicht\n"));
 }
 #endif
 
