@@ -1,5 +1,7 @@
 #include "FlexGrid.h"
 
+#include "Services.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -10,6 +12,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <optional>
 #include <cmath>
 
 CMSFlexGrid::CMSFlexGrid(QWidget *parent)
@@ -63,11 +66,31 @@ void CMSFlexGrid::SetColumnWidth(int column, int twips)
 
 QString CMSFlexGrid::SelectedText() const
 {
-    QModelIndexList rows = selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end());
+    // By the selection's ranges, not one index per row: Ctrl+A over millions of rows is a
+    // handful of ranges. A long copy shows the wait cursor.
+    QList<QItemSelectionRange> ranges = selectionModel()->selection();
+    std::sort(ranges.begin(), ranges.end(),
+              [](const QItemSelectionRange &a, const QItemSelectionRange &b) {
+                  return a.top() < b.top();
+              });
+    std::optional<WaitCursor> wait;
+    if (!ranges.isEmpty() && ranges.constLast().bottom() - ranges.constFirst().top() > 10000) {
+        wait.emplace(std::chrono::milliseconds(0));
+        wait->Update();
+    }
     QString text;
-    for (const QModelIndex &row : rows) {
-        text += row.data().toString() + '\t' + row.siblingAtColumn(1).data().toString() + '\n';
+    int next = 0; // rows before it are copied: ranges of the two columns overlap
+    for (const QItemSelectionRange &range : ranges) {
+        for (int row = std::max(range.top(), next); row <= range.bottom(); ++row) {
+            const QModelIndex date = model()->index(row, 0);
+            text += date.data().toString();
+            text += '\t';
+            text += date.siblingAtColumn(1).data().toString();
+            text += '\n';
+            if (wait && row % 4096 == 0)
+                wait->Update();
+        }
+        next = std::max(next, range.bottom() + 1);
     }
     return text;
 }
