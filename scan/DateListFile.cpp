@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace {
 
@@ -26,9 +28,20 @@ std::optional<DateList> ReadDateListFile(const QString &path, CodePage codePage,
     };
     if (path.isEmpty())
         return fail(OpenError::NoPath);
+    if (path.contains(QChar(u'\0')))
+        return fail(OpenError::BadName);
     const QFileInfo info(path);
-    if (!info.exists())
+    if (!info.exists()) {
+        // Not there, or not to be reached: a folder on the way that is not the user's to
+        // open, or links in a circle.
+        std::error_code why;
+        static_cast<void>(std::filesystem::status(path.toStdU16String(), why));
+        if (why == std::errc::permission_denied)
+            return fail(OpenError::NoPermission);
+        if (why == std::errc::too_many_symbolic_link_levels)
+            return fail(OpenError::LinkLoop);
         return fail(OpenError::NotFound);
+    }
     if (info.isDir())
         return fail(OpenError::Folder);
     if (!info.isFile())
@@ -91,6 +104,10 @@ std::string OpenErrorText(OpenError error)
         return "Lesefehler";
     case OpenError::OutOfMemory:
         return "zu groß für den freien Speicher";
+    case OpenError::LinkLoop:
+        return "symbolische Verknüpfungen im Kreis";
+    case OpenError::BadName:
+        return "der Dateiname enthält ein Nullzeichen";
     case OpenError::Encoding:
         return "in UTF-32 geschrieben, das Festmark nicht liest; bitte als UTF-8 oder ANSI "
                "speichern";

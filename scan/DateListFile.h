@@ -22,6 +22,8 @@ enum class OpenError {
     ReadFailed,   // opened, but reading failed
     OutOfMemory,  // its entries would not fit the free memory
     Encoding,     // written in an encoding that cannot be read (UTF-32)
+    LinkLoop,     // symbolic links that lead round in a circle
+    BadName,      // a name no file can have (a NUL character)
 };
 // None when the file cannot be read; then `error` (if given) says why.
 // `eachChunk`, when given, is called after every piece read, so that a caller can show that

@@ -120,8 +120,11 @@ QByteArray QuotedPrintable(QByteArrayView text)
 std::string Text(const ContentLine &content)
 {
     QByteArray bytes = content.value;
-    if (content.Parameter("ENCODING") == "QUOTED-PRINTABLE" || content.Has("QUOTED-PRINTABLE"))
+    const QByteArray encoding = content.Parameter("ENCODING");
+    if (encoding == "QUOTED-PRINTABLE" || content.Has("QUOTED-PRINTABLE"))
         bytes = QuotedPrintable(bytes);
+    else if (encoding == "B" || encoding == "BASE64" || content.Has("BASE64"))
+        bytes = QByteArray::fromBase64(bytes.trimmed()); // vCard 3.0's and 2.1's base64
     const QByteArray charset = content.Parameter("CHARSET");
     QString text;
     if (!charset.isEmpty() && charset != "UTF-8") {
@@ -356,8 +359,9 @@ void VCardReader::Property(const QByteArray &line)
         m_card.beginLine = m_logicalLine;
         return;
     }
-    if (!m_inCard) {
-        m_list.AddBadLine(m_logicalLine, Text(*content));
+    if (!m_inCard) { // a property outside the cards, a stray END:VCARD among them
+        m_list.AddBadLine(m_logicalLine, Text(ContentLine{{}, {}, {}, line}),
+                          "außerhalb einer Karte");
         return;
     }
     if (name == "END" && value == "VCARD") {

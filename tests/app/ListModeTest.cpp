@@ -265,12 +265,28 @@ TEST_F(ListModeOpenFailureTest, SaysWhyForEveryKindOfPath)
     const QString fifo = Path("fifo");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     ExpectCannotOpen(fifo, "keine gewöhnliche Datei"); // never blocks on a pipe
+    ASSERT_EQ(::symlink("kreis-b", QFile::encodeName(Path("kreis-a")).constData()), 0);
+    ASSERT_EQ(::symlink("kreis-a", QFile::encodeName(Path("kreis-b")).constData()), 0);
+    ExpectCannotOpen(Path("kreis-a"), "symbolische Verknüpfungen im Kreis");
 #endif
     QFile huge(Path("riesig.txt")); // sparse: over the limit, without the disk space
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
     ASSERT_TRUE(huge.resize((qint64(1) << 30) + 1));
     huge.close();
     ExpectCannotOpen(huge.fileName(), "Datei zu groß (mehr als 1 GiB)");
+}
+
+TEST_F(ListModeOpenFailureTest, AStoredNameWithANulIsSaidInGerman)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "the registry's strings end at a NUL";
+#endif
+    WriteSettings("[Settings]\nFilePath=\"/tmp/a\\0b.txt\"\n");
+    const Result r = Run({"--date", "14.03.2026"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QString::fromUtf8("festmark: Fehler beim Öffnen von ") +
+                         QDir::toNativeSeparators(QString::fromUtf8("/tmp/a\uFFFDb.txt")) +
+                         ": der Dateiname enthält ein Nullzeichen\n");
 }
 
 TEST_F(ListModeOpenFailureTest, FileWithoutReadPermission)
@@ -289,6 +305,13 @@ TEST_F(ListModeOpenFailureTest, FileWithoutReadPermission)
                                             QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                             QFileDevice::ExeOther);
     ExpectCannotOpen(file, "keine Berechtigung zum Lesen", asNobody);
+    // A folder on the way that is not the user's to open says so too.
+    QDir(m_dir.path()).mkdir("zu");
+    const QString inside = Write("zu/liste.txt", "14.03.1976 Anna wird # alt\n");
+    QFile::setPermissions(Path("zu"), QFileDevice::WriteOwner);
+    ExpectCannotOpen(inside, "keine Berechtigung zum Lesen", asNobody);
+    QFile::setPermissions(Path("zu"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(ListModeTest, ProgramFolderNotTheUsersLooksInTheHomeFolder)

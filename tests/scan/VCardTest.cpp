@@ -195,6 +195,12 @@ INSTANTIATE_TEST_SUITE_P(
                        return entries;
                    }(),
                    {}},
+        // vCard 3.0's base64 name; a stray END:VCARD is named as the line it is.
+        VendorCase{"Base64NameAndAStrayEnd",
+                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN;ENCODING=b:SsO2cmc=\r\n"
+                   "BDAY:1980-03-15\r\nEND:VCARD\r\nEND:VCARD\r\n",
+                   {"15.03.1980 Jörg wird # alt"},
+                   {"6 (außerhalb einer Karte): END:VCARD"}},
         // A name is cut after 1000 characters: each of its days keeps a copy.
         VendorCase{"HugeName",
                    "BEGIN:VCARD\nFN:" + std::string(5000, 'x') + "\nBDAY:19800315\nEND:VCARD\n",
