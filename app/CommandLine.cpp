@@ -40,6 +40,10 @@ void AddOptions(QCommandLineParser &parser)
         {"ahead", QString::fromUtf8("So viele Tage voraus (0 bis 13149)."), "N"},
         {"date", QString::fromUtf8("Als wäre heute DATUM (TT.MM.JJJJ oder JJJJ-MM-TT)."), "DATUM"},
         {"oem", QString::fromUtf8("Datei in Codepage 850 (OEM).")},
+        {"leap-day",
+         QString::fromUtf8("Jahrestage eines 29.02. in Gemeinjahren: 29.02 (keiner), 28.02 "
+                           "oder 01.03."),
+         "TAG"},
         {"ansi", QString::fromUtf8("Datei in UTF-8 oder Windows-1252 (ANSI).")},
     });
 }
@@ -152,6 +156,12 @@ CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArgumen
         line.stopDays = ParseDays(parser, "ahead", kMaxStopDays);
     if (parser.isSet("date"))
         line.today = ParseToday(parser.value("date"));
+    if (parser.isSet("leap-day")) {
+        line.leapDay = LeapDayFrom(parser.value("leap-day"));
+        if (!line.leapDay)
+            throw UsageError{"--leap-day: erlaubt sind 29.02, 28.02 und 01.03, nicht " +
+                             PrintableText(parser.value("leap-day").toStdString())};
+    }
     if (parser.isSet("oem"))
         line.codePage = CodePage::Oem;
     if (parser.isSet("ansi"))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CodePage.h"
+#include "Jubilee.h"
 
 #include <QByteArrayList>
 #include <QString>
@@ -26,6 +27,7 @@ struct CommandLine {
     std::optional<int> stopDays{};       // --ahead
     std::optional<std::chrono::year_month_day> today{}; // --date
     std::optional<CodePage> codePage{};                 // --oem, --ansi
+    std::optional<LeapDay> leapDay{};                   // --leap-day
 
     bool operator==(const CommandLine &) const = default;
 };

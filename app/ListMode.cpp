@@ -57,6 +57,7 @@ Settings SettingsFor(const CommandLine &line, const QString &exePath, Report &re
     settings.startDays = line.startDays.value_or(settings.startDays);
     settings.stopDays = line.stopDays.value_or(settings.stopDays);
     settings.codePage = line.codePage.value_or(settings.codePage);
+    settings.leapDay = line.leapDay.value_or(settings.leapDay);
     return settings;
 }
 
@@ -123,6 +124,7 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     Output &output = file ? static_cast<Output &>(*file) : standardOutput;
 
     JubileeFinder finder;
+    finder.SetLeapDay(settings.leapDay);
     finder.Read(sources, settings.codePage);
     for (const std::string &problem : ReportLines(finder.Reports()))
         report.Say(PrintableText(problem));

@@ -58,6 +58,42 @@ static_assert(kJubileeMessageFrame >= 11 + 1 + 16 + 1);
 
 } // namespace
 
+std::string_view WeddingName(int years) noexcept
+{
+    switch (years) {
+    case 1:
+        return "Papierhochzeit";
+    case 5:
+        return "Hölzerne Hochzeit";
+    case 10:
+        return "Rosenhochzeit";
+    case 15:
+        return "Kristallhochzeit";
+    case 20:
+        return "Porzellanhochzeit";
+    case 25:
+        return "Silberhochzeit";
+    case 30:
+        return "Perlenhochzeit";
+    case 35:
+        return "Leinwandhochzeit";
+    case 40:
+        return "Rubinhochzeit";
+    case 50:
+        return "Goldene Hochzeit";
+    case 60:
+        return "Diamantene Hochzeit";
+    case 65:
+        return "Eiserne Hochzeit";
+    case 70:
+        return "Gnadenhochzeit";
+    case 75:
+        return "Kronjuwelenhochzeit";
+    default:
+        return {};
+    }
+}
+
 char *WriteJubileeMessage(char *out, std::string_view nameText, JubileeCount jubilee,
                           std::string_view suffixText) noexcept
 {

@@ -43,6 +43,14 @@ JubileeCount JubileeOfDays(int days) noexcept;
 // exactly 1, plural otherwise.
 void AppendJubileeMessage(std::string &message, std::string_view nameText, JubileeCount jubilee,
                           std::string_view suffixText);
+// Where the year jubilee of a 29 February falls in a common year: nowhere (only leap years
+// have one), on 28 February, or on 1 March. Month, week and day counts are not moved.
+enum class LeapDay : std::uint8_t { OnlyInLeapYears, February28, March1 };
+
+// The German name of a wedding anniversary of that many years ("Silberhochzeit" for 25);
+// empty for years without one.
+std::string_view WeddingName(int years) noexcept;
+
 // The same written at `out`, which has room for the texts and kJubileeMessageFrame bytes more;
 // returns the end. For writers of many rows that keep their own buffer.
 constexpr std::size_t kJubileeMessageFrame = 32; // the count, a blank, the unit word and "!"

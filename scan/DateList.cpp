@@ -55,7 +55,7 @@ void DateList::Add(std::chrono::year_month_day date, std::string_view nameText,
     using namespace std::chrono;
     // The serial day is counted here, once; the scan reads it for every day.
     const sys_days serial{date};
-    Append({0, 0, 0, static_cast<std::int32_t>(serial.time_since_epoch().count()),
+    Append({0, 0, 0, 0, static_cast<std::int32_t>(serial.time_since_epoch().count()),
             static_cast<std::int16_t>(static_cast<int>(date.year())),
             static_cast<std::uint8_t>(unsigned{date.month()}),
             static_cast<std::uint8_t>(unsigned{date.day()})},
@@ -71,15 +71,17 @@ void DateList::AddYearless(std::chrono::month_day date, std::string_view nameTex
 
 void DateList::Append(Packed entry, std::string_view nameText, std::string_view suffixText)
 {
-    // The texts' offsets are 32 bits, a name's length 31: a list past them does not fit.
+    // The texts' offsets are 32 bits, a name's length 30: a list past them does not fit.
     if (m_texts.size() + nameText.size() + suffixText.size() >
             std::numeric_limits<std::uint32_t>::max() ||
-        nameText.size() > 0x7FFFFFFFU)
+        nameText.size() > 0x3FFFFFFFU)
         throw std::bad_alloc();
     entry.textBegin = static_cast<std::uint32_t>(m_texts.size());
-    entry.nameLength = static_cast<std::uint32_t>(nameText.size()) & 0x7FFFFFFFU;
+    entry.nameLength = static_cast<std::uint32_t>(nameText.size()) & 0x3FFFFFFFU;
     m_texts.append(nameText).append(suffixText);
     m_entries.push_back(entry);
+    if (!m_shown.empty())
+        m_shown.emplace_back();
 }
 
 std::size_t DateList::TextLength(std::size_t entry) const noexcept
@@ -89,8 +91,22 @@ std::size_t DateList::TextLength(std::size_t entry) const noexcept
     return end - m_entries[entry].textBegin;
 }
 
+void DateList::ShowOnly(ShownDays days)
+{
+    if (m_shown.empty())
+        m_shown.resize(m_entries.size());
+    m_shown.back() = days;
+}
+
 void DateList::AppendSource(const DateList &source, std::string_view key)
 {
+    if (!source.m_shown.empty() || !m_shown.empty()) {
+        m_shown.resize(m_entries.size());
+        if (source.m_shown.empty())
+            m_shown.resize(m_entries.size() + source.m_entries.size());
+        else
+            m_shown.insert(m_shown.end(), source.m_shown.begin(), source.m_shown.end());
+    }
     if (m_texts.size() + source.m_texts.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::bad_alloc(); // the texts' offsets would wrap
     m_sources.push_back({m_entries.size(), std::string(key)});
@@ -140,6 +156,7 @@ DateList DateList::Printable() const
         printable.Append(m_entries[i], name, suffix);
     }
     printable.m_sources = m_sources;
+    printable.m_shown = m_shown;
     printable.m_badLineCount = m_badLineCount;
     printable.m_badLines = m_badLines;
     printable.m_missingCodePage = m_missingCodePage;

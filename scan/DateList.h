@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,18 @@ public:
     // A day that comes back every year without a count (a birthday without its year); its
     // date carries the leap year kYearlessYear.
     bool IsYearless(std::size_t entry) const noexcept { return m_entries[entry].yearless; }
+    // A wedding day from an address book: its round years have names ("Silberhochzeit").
+    bool IsWedding(std::size_t entry) const noexcept { return m_entries[entry].wedding; }
+    // The days (serial, both included) on which the entry's rows are shown: a birthday of
+    // somebody who died reads one way up to the death day and another way after it.
+    struct ShownDays {
+        int first = std::numeric_limits<int>::min();
+        int last = std::numeric_limits<int>::max();
+    };
+    ShownDays Shown(std::size_t entry) const noexcept
+    {
+        return m_shown.empty() ? ShownDays{} : m_shown[entry];
+    }
     static constexpr int kYearlessYear = 2000;
 
     // Several sources in one list: each source's entries follow the previous source's. The
@@ -59,6 +72,9 @@ public:
     void AddYearless(std::chrono::month_day date, std::string_view nameText,
                      std::string_view suffixText);
     void AddBadLine(int lineNumber, std::string_view text, std::string_view reason = {});
+    // Of the entry added last.
+    void MarkWedding() noexcept { m_entries.back().wedding = 1; }
+    void ShowOnly(ShownDays days);
     // Whether the texts are fit for a terminal as they are, and the same list with its texts
     // made fit (see AppendPrintable).
     bool IsPrintable() const noexcept;
@@ -67,8 +83,9 @@ public:
 private:
     struct Packed {
         std::uint32_t textBegin;       // in m_texts
-        std::uint32_t nameLength : 31; // the suffix runs to the next entry's text
+        std::uint32_t nameLength : 30; // the suffix runs to the next entry's text
         std::uint32_t yearless : 1;
+        std::uint32_t wedding : 1;
         std::int32_t serial; // days since 01.01.1970
         std::int16_t year;
         std::uint8_t month; // 1..12
@@ -85,6 +102,7 @@ private:
 
     std::vector<Packed> m_entries;
     std::vector<SourceStart> m_sources; // those after the first
+    std::vector<ShownDays> m_shown;     // one per entry once any is not shown every day
     std::string m_texts;
     std::size_t m_badLineCount = 0;
     std::vector<BadLine> m_badLines;

@@ -45,7 +45,7 @@ private:
     QByteArray m_pending; // the start of a line whose end has not come yet
     bool m_atStart = true;
     int m_lineNumber = 0;
-    std::string m_line; // reused for every line
+    std::string m_line;                    // reused for every line
     std::optional<QStringDecoder> m_utf16; // a file in UTF-16, told by its byte-order mark
     std::string m_unreadable;
 };

@@ -56,7 +56,7 @@ bool JubileeFinder::AllRead() const noexcept
 
 void JubileeFinder::Scan(const ScanWindow &window, ScanSink &sink) const
 {
-    RunWindowScan(window, *m_entries, sink);
+    RunWindowScan(window, *m_entries, sink, m_leapDay);
 }
 
 bool JubileeFinder::WriteList(const ScanWindow &window, Output &output, bool colour) const
@@ -68,7 +68,7 @@ bool JubileeFinder::WriteList(const ScanWindow &window, Output &output, bool col
     const DateList &shown = printable ? *printable : *m_entries;
     ListSink sink(shown, output, colour);
     sink.Caption(RangeCaption(window));
-    RunWindowScan(window, shown, sink);
+    RunWindowScan(window, shown, sink, m_leapDay);
     return sink.Finish();
 }
 
@@ -78,7 +78,7 @@ bool JubileeFinder::WriteCalendar(const ScanWindow &window, Output &output,
     // The entries as read: the window's export and the terminal's name the same events by
     // the same UIDs.
     ICalendarSink sink(*m_entries, output, alarmDays);
-    RunWindowScan(window, *m_entries, sink);
+    RunWindowScan(window, *m_entries, sink, m_leapDay);
     if (events != nullptr)
         *events = sink.EventCount();
     return sink.Finish();

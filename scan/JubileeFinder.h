@@ -46,6 +46,8 @@ public:
     // big file is being read, or end the reading by throwing.
     void Read(const std::vector<Source> &sources, CodePage codePage,
               const std::function<void()> &eachChunk = {});
+    // Where a 29 February's year jubilee falls in common years, for every scan after.
+    void SetLeapDay(LeapDay leapDay) noexcept { m_leapDay = leapDay; }
 
     // Every source's entries, the first source's first.
     const std::shared_ptr<const DateList> &Entries() const { return m_entries; }
@@ -66,6 +68,7 @@ private:
     std::shared_ptr<const DateList> m_entries = std::make_shared<const DateList>();
     std::vector<SourceReport> m_reports;
     QStringList m_paths;
+    LeapDay m_leapDay = LeapDay::OnlyInLeapYears;
 };
 
 // The problems of the sources, worded once: as one message box, and as the terminal's lines

@@ -89,9 +89,9 @@ FileOutput::FileOutput(const QString &path, const QStringList &sources,
         // Qt names files by UTF-8 only: these bytes are opened, and renamed to, as they are,
         // the same way QSaveFile replaces other files.
         errno = 0;
-        const int descriptor = device ? OpenNamedByBytes(nativeName)
-                                      : OpenReplacementNamedByBytes(nativeName, &m_temporary,
-                                                                    &m_native);
+        const int descriptor =
+            device ? OpenNamedByBytes(nativeName)
+                   : OpenReplacementNamedByBytes(nativeName, &m_temporary, &m_native);
         m_ok = descriptor >= 0 &&
                m_device.open(descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered,
                              QFileDevice::AutoCloseHandle);

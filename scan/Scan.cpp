@@ -210,7 +210,7 @@ JubileeCount Backward(JubileeCount jubilee) noexcept
 
 } // namespace
 
-void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sink)
+void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sink, LeapDay leapDay)
 {
     const int dayCount = window.DayCount();
     if (dayCount == 0)
@@ -240,15 +240,19 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
         int month; // MonthIndex of its date
         int dayOfMonth;
         StepCursor days, months;
+        DateList::ShownDays shown;
     };
     std::vector<Place> places(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
         const int serial = list.SerialDay(i);
         const year_month_day date = list.Day(i).date;
         const int month = MonthIndex(date);
-        places[i] = {serial, month, static_cast<int>(unsigned{date.day()}),
+        places[i] = {serial,
+                     month,
+                     static_cast<int>(unsigned{date.day()}),
                      FirstCursor(steps.days, first - serial, serial - first),
-                     FirstCursor(steps.months, firstMonth - month, month - firstMonth)};
+                     FirstCursor(steps.months, firstMonth - month, month - firstMonth),
+                     list.Shown(i)};
     }
 
     // A block's rows as they are found, entry by entry, then placed day by day by one counting
@@ -289,17 +293,35 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
         found.clear();
         for (std::size_t i = 0; i < list.size(); ++i) {
             const auto index = static_cast<std::uint32_t>(i);
+            const DateList::ShownDays shown = places[i].shown;
             const auto add = [&](int day, JubileeCount jubilee) {
-                if (day >= blockFirst && day <= blockLast)
+                if (day >= std::max(blockFirst, shown.first) &&
+                    day <= std::min(blockLast, shown.last))
                     found.push_back({index, jubilee.count, jubilee.kind,
                                      static_cast<std::uint16_t>(day - blockFirst)});
             };
+            const year_month_day date = list.Day(i).date;
+            // A 29 February's year jubilee in the block's common years, where the user keeps
+            // it on 28 February or 1 March.
+            const auto addLeapDay = [&](bool counted) {
+                if (leapDay == LeapDay::OnlyInLeapYears || date.month() != February ||
+                    date.day() != day{29})
+                    return;
+                for (year y = blockFirstYear; y <= blockLastYear; ++y) {
+                    const int count =
+                        counted ? static_cast<int>(y) - static_cast<int>(date.year()) : 1;
+                    if (!y.is_leap() && count != 0)
+                        add(Serial(leapDay == LeapDay::February28 ? sys_days{y / February / 28}
+                                                                  : sys_days{y / March / 1}),
+                            {count, JubileeKind::Year});
+                }
+            };
             if (list.IsYearless(i)) { // its day in every year of the block, with no count
-                const year_month_day date = list.Day(i).date;
                 for (year y = blockFirstYear; y <= blockLastYear; ++y) {
                     if (const year_month_day onYear{y, date.month(), date.day()}; onYear.ok())
                         add(Serial(sys_days{onYear}), {1, JubileeKind::Year});
                 }
+                addLeapDay(false);
                 continue;
             }
             // Weeks and days: round distances both ways from the entry's date.
@@ -328,6 +350,7 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
                         entryMonth - blockFirstMonth, true, [&](const Step &k) {
                             addMonth(entryMonth - k.distance, Backward(k.jubilee));
                         });
+            addLeapDay(true);
         }
 
         std::fill(dayStarts.begin(), dayStarts.end(), 0);
@@ -367,17 +390,37 @@ RowLook LookOf(const ScanHit &hit)
     return {message, message};
 }
 
+namespace {
+
+constexpr std::string_view kWeddingDash = " – ";
+constexpr std::size_t kWeddingRoom = 32; // the dash and the longest name
+
+} // namespace
+
 std::size_t RowMessageRoom(const DateList &list, const ScanHit &hit) noexcept
 {
-    return list.TextLength(hit.entry) + kJubileeMessageFrame;
+    return list.TextLength(hit.entry) + kJubileeMessageFrame + kWeddingRoom;
 }
 
 char *WriteRowMessage(char *out, const DateList &list, const ScanHit &hit) noexcept
 {
     const std::string_view name = list.NameText(hit.entry);
     const std::string_view suffix = list.SuffixText(hit.entry);
-    if (!list.IsYearless(hit.entry))
-        return WriteJubileeMessage(out, name, hit.jubilee, suffix);
+    if (!list.IsYearless(hit.entry)) {
+        out = WriteJubileeMessage(out, name, hit.jubilee, suffix);
+        // "Meier: 25 Jahre verheiratet – Silberhochzeit!"
+        if (const std::string_view wedding = list.IsWedding(hit.entry) && hit.jubilee.IsYear()
+                                                 ? WeddingName(hit.jubilee.count)
+                                                 : std::string_view();
+            !wedding.empty()) {
+            --out; // before the "!"
+            std::memcpy(out, kWeddingDash.data(), kWeddingDash.size());
+            std::memcpy(out + kWeddingDash.size(), wedding.data(), wedding.size());
+            out += kWeddingDash.size() + wedding.size();
+            *out++ = '!';
+        }
+        return out;
+    }
     // "Anna hat Geburtstag!"
     std::memcpy(out, name.data(), name.size());
     std::memcpy(out + name.size(), suffix.data(), suffix.size());

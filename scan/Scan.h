@@ -49,7 +49,8 @@ std::string RangeCaption(const ScanWindow &window); // "Jubiläen vom ... bis zu
 // entries that can have a jubilee on one of its days (the same day of the month for years
 // and months, a round distance for weeks and days) are found first, so that the chain is
 // asked only about those, and the memory does not grow with the rows.
-void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sink);
+void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sink,
+                   LeapDay leapDay = LeapDay::OnlyInLeapYears);
 
 // How a row's cells look, in the window and on the terminal alike: today's date is red
 // (yellow text on a year anniversary, white otherwise), a year anniversary is yellow, and

@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -221,7 +222,8 @@ bool IsAppleLabel(std::string_view label)
 // The properties a card's days are made of; the others are passed over unread.
 static bool IsReadProperty(QByteArrayView name)
 {
-    static constexpr std::array<std::string_view, 14> kRead{"BEGIN",
+    static constexpr std::array<std::string_view, 15> kRead{"DEATHDATE",
+                                                            "BEGIN",
                                                             "END",
                                                             "FN",
                                                             "N",
@@ -389,6 +391,8 @@ void VCardReader::Property(const QByteArray &line)
         m_card.isGroup = true;
     else if (name == "BDAY")
         keep(m_card.birthday, date);
+    else if (name == "DEATHDATE")
+        keep(m_card.death, date);
     else if (name == "ANNIVERSARY" || name == "X-ANNIVERSARY" ||
              name == "X-EVOLUTION-ANNIVERSARY" || name == "X-MS-ANNIVERSARY" ||
              name == "X-KADDRESSBOOK-X-ANNIVERSARY")
@@ -438,7 +442,7 @@ void VCardReader::EndCard()
             !m_card.anniversary)
             m_card.anniversary = labelled.date;
     }
-    const bool hasDates = m_card.birthday || m_card.anniversary ||
+    const bool hasDates = m_card.birthday || m_card.anniversary || m_card.death ||
                           std::any_of(m_card.labelled.begin(), m_card.labelled.end(),
                                       [](const Labelled &l) { return !l.date.value.empty(); });
     if (!hasDates)
@@ -447,12 +451,38 @@ void VCardReader::EndCard()
         m_list.AddBadLine(m_card.beginLine, "Karte ohne Namen (FN, N oder ORG)");
         return;
     }
-    if (m_card.birthday)
-        AddDate(name, *m_card.birthday, "Geburtstag", name + " wird ", " alt",
-                name + " hat Geburtstag");
-    if (m_card.anniversary)
-        AddDate(name, *m_card.anniversary, "Hochzeitstag", name + ": ", " verheiratet",
-                name + " hat Hochzeitstag");
+    // Somebody who died: the birthday reads as one up to the death day, "wäre ... alt
+    // geworden" after it, and the death day has rows of its own.
+    std::optional<int> died;
+    if (m_card.death) {
+        const std::optional<CardDate> death = ParseCardDate(m_card.death->value);
+        if (death && death->hasYear && !m_card.death->omitsYear && death->year != 0 &&
+            IsExistingDate(death->day, death->month, death->year))
+            died = static_cast<int>(std::chrono::sys_days{std::chrono::year{death->year} /
+                                                          MonthDay(death->month, death->day)}
+                                        .time_since_epoch()
+                                        .count());
+    }
+    if (m_card.birthday) {
+        const bool added = AddDate(name, *m_card.birthday, "Geburtstag", name + " wird ", " alt",
+                                   name + " hat Geburtstag");
+        if (added && died) {
+            m_list.ShowOnly({std::numeric_limits<int>::min(), *died});
+            if (!m_list.IsYearless(m_list.size() - 1) &&
+                AddDate(name, *m_card.birthday, "Geburtstag", name + " wäre ", " alt geworden",
+                        name + " hat Geburtstag"))
+                m_list.ShowOnly({*died + 1, std::numeric_limits<int>::max()});
+        }
+    }
+    // Counted from the death day on: no count-down to it.
+    if (m_card.death &&
+        AddDate(name, *m_card.death, "Todestag", "Todestag " + name + ": ", "",
+                "Todestag " + name) &&
+        died)
+        m_list.ShowOnly({*died + 1, std::numeric_limits<int>::max()});
+    if (m_card.anniversary && AddDate(name, *m_card.anniversary, "Hochzeitstag", name + ": ",
+                                      " verheiratet", name + " hat Hochzeitstag"))
+        m_list.MarkWedding();
     for (const Labelled &labelled : m_card.labelled) {
         if (labelled.date.value.empty() || labelled.label == kAppleAnniversary)
             continue;
@@ -465,7 +495,7 @@ void VCardReader::EndCard()
     }
 }
 
-void VCardReader::AddDate(const std::string &name, const Date &date, const std::string &what,
+bool VCardReader::AddDate(const std::string &name, const Date &date, const std::string &what,
                           const std::string &nameText, const std::string &suffixText,
                           const std::string &yearlessText)
 {
@@ -473,13 +503,18 @@ void VCardReader::AddDate(const std::string &name, const Date &date, const std::
     const std::string card = "Karte „" + name + "“: " + what + " " + date.value;
     const bool yearless = !parsed || !parsed->hasYear || date.omitsYear;
     const int year = yearless ? DateList::kYearlessYear : parsed->year;
-    if (!parsed || !IsExistingDate(parsed->day, parsed->month, year))
+    if (!parsed || !IsExistingDate(parsed->day, parsed->month, year)) {
         m_list.AddBadLine(m_card.beginLine, card, "kein gültiges Datum");
-    else if (year == 0)
+        return false;
+    }
+    if (year == 0) {
         m_list.AddBadLine(m_card.beginLine, card, "kein Jahr 0");
-    else if (yearless)
+        return false;
+    }
+    if (yearless)
         m_list.AddYearless(MonthDay(parsed->month, parsed->day), yearlessText, "");
     else
         m_list.Add(std::chrono::year{year} / MonthDay(parsed->month, parsed->day), nameText,
                    suffixText);
+    return true;
 }

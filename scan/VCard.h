@@ -45,7 +45,7 @@ private:
         int beginLine = 0;
         bool isGroup = false;
         std::string formattedName, structuredName, organization;
-        std::optional<Date> birthday, anniversary;
+        std::optional<Date> birthday, anniversary, death;
         std::vector<Labelled> labelled;
         QHash<QByteArray, std::size_t> groups; // of `labelled`
     };
@@ -55,7 +55,8 @@ private:
     void Property(const QByteArray &line);
     void EndCard();
     Labelled &LabelledOfGroup(const QByteArray &group);
-    void AddDate(const std::string &name, const Date &date, const std::string &what,
+    // False, with a bad line, where the date cannot be read.
+    bool AddDate(const std::string &name, const Date &date, const std::string &what,
                  const std::string &nameText, const std::string &suffixText,
                  const std::string &yearlessText);
 

@@ -42,6 +42,31 @@ int StoredCodePage(const Settings &settings)
 
 } // namespace
 
+std::optional<LeapDay> LeapDayFrom(const QString &text)
+{
+    const QString day = text.trimmed();
+    if (day == QLatin1String("29.02"))
+        return LeapDay::OnlyInLeapYears;
+    if (day == QLatin1String("28.02"))
+        return LeapDay::February28;
+    if (day == QLatin1String("01.03"))
+        return LeapDay::March1;
+    return std::nullopt;
+}
+
+QString LeapDayText(LeapDay leapDay)
+{
+    switch (leapDay) {
+    case LeapDay::February28:
+        return QStringLiteral("28.02");
+    case LeapDay::March1:
+        return QStringLiteral("01.03");
+    case LeapDay::OnlyInLeapYears:
+        break;
+    }
+    return QStringLiteral("29.02");
+}
+
 QStringList SourcesOf(const Settings &settings)
 {
     return QStringList{settings.filePath} + settings.sources;
@@ -83,6 +108,8 @@ Settings LoadSettings(const QString &defaultFilePath, QString *problem)
     settings.filePath = store.value(QStringLiteral("FilePath"), defaults.filePath).toString();
     settings.sources = store.value(QStringLiteral("Sources")).toStringList();
     settings.sources.removeAll(QString());
+    settings.leapDay =
+        LeapDayFrom(store.value(QStringLiteral("LeapDay")).toString()).value_or(defaults.leapDay);
     return settings;
 }
 
@@ -95,6 +122,7 @@ bool SaveSettings(const Settings &settings, QString *problem)
         reason = UnusableMessage(SettingsFilePath());
     } else if (!WriteSettingsGroup(QStringLiteral("Settings"),
                                    {{QStringLiteral("FilePath"), settings.filePath},
+                                    {QStringLiteral("LeapDay"), LeapDayText(settings.leapDay)},
                                     {QStringLiteral("OEM"), StoredCodePage(settings)},
                                     {QStringLiteral("Sources"), settings.sources},
                                     {QStringLiteral("Startday"), settings.startDays},

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "CodePage.h"
+#include "Jubilee.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // The user's settings, stored per user under Orvanta/Festmark, group "Settings" (an INI file
 // on Linux, the registry on Windows), read once at start and written once at the end.
@@ -18,6 +21,7 @@ struct Settings {
     QString filePath;      // "FilePath": the date list, the first source
     bool autoStart = true; // "auto": started at login
     QStringList sources;   // "Sources": further date lists and address books, in their order
+    LeapDay leapDay = LeapDay::OnlyInLeapYears; // "LeapDay": "29.02", "28.02" or "01.03"
 
     bool operator==(const Settings &) const = default;
 };
@@ -29,6 +33,10 @@ constexpr int kMaxStopDays = 13149;
 // outside the options' ranges are brought into them: a hand-edited file must not start a scan
 // that runs for hours. A settings file that is no regular file is not read: `problem` says so.
 Settings LoadSettings(const QString &defaultFilePath, QString *problem = nullptr);
+// "29.02", "28.02", "01.03" as the settings and --leap-day write them; none for other texts.
+std::optional<LeapDay> LeapDayFrom(const QString &text);
+QString LeapDayText(LeapDay leapDay);
+
 // The date list and the further sources, in the order their rows come on a day.
 QStringList SourcesOf(const Settings &settings);
 

@@ -95,6 +95,7 @@ Settings CFestelForm::CurrentSettings() const
     settings.filePath = m_filePath;
     settings.autoStart = m_autoStart;
     settings.sources = m_sources;
+    settings.leapDay = m_leapDay;
     return settings;
 }
 
@@ -107,6 +108,7 @@ void CFestelForm::ApplySettings(const Settings &settings)
     m_filePath = settings.filePath;
     m_autoStart = settings.autoStart;
     m_sources = settings.sources;
+    m_leapDay = settings.leapDay;
 }
 
 void CFestelForm::SetToday(std::function<std::chrono::year_month_day()> today)

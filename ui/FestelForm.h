@@ -108,6 +108,7 @@ private:
     bool m_autoStart = true;
     QString m_filePath;
     QStringList m_sources; // after m_filePath
+    LeapDay m_leapDay = LeapDay::OnlyInLeapYears;
     QString m_defaultFilePath;
     QString m_exePath;
     QPixmap m_infoBitmap;

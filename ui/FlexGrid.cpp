@@ -12,8 +12,8 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <optional>
 #include <cmath>
+#include <optional>
 
 CMSFlexGrid::CMSFlexGrid(QWidget *parent)
     : QTableView(parent)

@@ -107,6 +107,7 @@ void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
     std::vector<Source> sources;
     for (const QString &path : SourcesOf(CurrentSettings()))
         sources.push_back(SourceAt(path));
+    m_finder.SetLeapDay(m_leapDay);
     m_finder.Read(sources, m_oemFile, [&wait] {
         StopWhenTerminated();
         wait.Update();

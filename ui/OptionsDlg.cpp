@@ -27,6 +27,9 @@ COptionsDlg::COptionsDlg(const Settings &settings, const QString &defaultFilePat
     // A screen reader tells the two spin boxes apart by their labels, and hears what "..."
     // does.
     ui->startDaysLabel->setBuddy(ui->startDaysSpin);
+    ui->leapDayLabel->setBuddy(ui->leapDayCombo);
+    ui->leapDayCombo->setAccessibleName(
+        QStringLiteral("Geburtstag am 29. Februar in Gemeinjahren"));
     ui->stopDaysLabel->setBuddy(ui->stopDaysSpin);
     ui->startDaysSpin->setAccessibleName(QStringLiteral("bis vor ... Tagen"));
     ui->stopDaysSpin->setAccessibleName(QStringLiteral("bis in ... Tagen"));
@@ -64,6 +67,7 @@ void COptionsDlg::ShowSettings(const Settings &settings)
     ui->stopDaysSpin->setValue(settings.stopDays);
     ui->filePathEdit->setText(settings.filePath);
     ui->autoStartCheck->setChecked(settings.autoStart);
+    ui->leapDayCombo->setCurrentIndex(static_cast<int>(settings.leapDay));
 }
 
 Settings COptionsDlg::settings() const
@@ -77,6 +81,7 @@ Settings COptionsDlg::settings() const
     settings.filePath = ui->filePathEdit->text();
     settings.autoStart = ui->autoStartCheck->isChecked();
     settings.sources = m_sources;
+    settings.leapDay = static_cast<LeapDay>(ui->leapDayCombo->currentIndex());
     return settings;
 }
 

@@ -64,6 +64,22 @@ TEST_F(SettingsTest, FurtherSourcesRoundTripInTheirOrder)
     }
 }
 
+TEST_F(SettingsTest, LeapDayIsOneOfThreeDaysElseTheDefault)
+{
+    for (const auto &[stored, expected] :
+         std::vector<std::pair<QString, LeapDay>>{{"28.02", LeapDay::February28},
+                                                  {" 01.03 ", LeapDay::March1},
+                                                  {"29.02", LeapDay::OnlyInLeapYears},
+                                                  {"30.02", LeapDay::OnlyInLeapYears}}) {
+        StoreSetting("LeapDay", stored);
+        EXPECT_EQ(LoadSettings("/x").leapDay, expected) << stored.toStdString();
+    }
+    Settings saved = LoadSettings("/x");
+    saved.leapDay = LeapDay::March1;
+    ASSERT_TRUE(SaveSettings(saved));
+    EXPECT_EQ(StoredValue("LeapDay").toString(), "01.03");
+}
+
 TEST_F(SettingsTest, EmptyStoredPathStaysEmpty)
 {
     StoreSetting("FilePath", "");

@@ -6,6 +6,7 @@
 #include "SettingsValues.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,6 +34,7 @@ struct Fields {
         , path(dialog->findChild<QLineEdit *>("filePathEdit"))
         , autoStart(dialog->findChild<QCheckBox *>("autoStartCheck"))
         , sources(dialog->findChild<QPushButton *>("sourcesButton"))
+        , leapDay(dialog->findChild<QComboBox *>("leapDayCombo"))
         , buttons(dialog->findChild<QDialogButtonBox *>())
     {
     }
@@ -47,6 +49,7 @@ struct Fields {
     QLineEdit *path;
     QCheckBox *autoStart;
     QPushButton *sources;
+    QComboBox *leapDay;
     QDialogButtonBox *buttons;
 };
 
@@ -79,13 +82,13 @@ TEST_F(OptionsDlgTest, OpensWithTheSettingsInItsFields)
     // The checked code page is the group's one tab stop, the buttons follow the fields.
     m_fields.path->setFocus();
     const QList<QWidget *> stops = TabStops(&m_dialog);
-    ASSERT_EQ(stops.size(), 10);
-    EXPECT_EQ(stops.mid(0, 6),
-              (QList<QWidget *>{m_fields.path, m_fields.sources, m_fields.autoStart, stops[3],
-                                stops[4], stops[5]}));
-    EXPECT_EQ(stops.mid(6),
+    ASSERT_EQ(stops.size(), 11);
+    EXPECT_EQ(stops.mid(0, 7),
+              (QList<QWidget *>{m_fields.path, m_fields.sources, m_fields.leapDay,
+                                m_fields.autoStart, stops[4], stops[5], stops[6]}));
+    EXPECT_EQ(stops.mid(7),
               (QList<QWidget *>{m_fields.ansi, m_fields.back, m_fields.ahead, m_fields.browse}));
-    EXPECT_TRUE(m_fields.buttons->isAncestorOf(stops[3]));
+    EXPECT_TRUE(m_fields.buttons->isAncestorOf(stops[4]));
 }
 
 TEST_F(OptionsDlgTest, DaysBeyondTheRangesCannotBeTypedAndTheLimitsCan)
