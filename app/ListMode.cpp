@@ -125,7 +125,7 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
 
     JubileeFinder finder;
     finder.SetLeapDay(settings.leapDay);
-    finder.Read(sources, settings.codePage);
+    finder.Read(sources, settings.codePage, {}, settings.hidden);
     for (const std::string &problem : ReportLines(finder.Reports()))
         report.Say(PrintableText(problem));
     // A calendar without a source's events would take them from the calendars that

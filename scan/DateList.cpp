@@ -163,6 +163,27 @@ DateList DateList::Printable() const
     return printable;
 }
 
+DateList DateList::Filtered(const std::function<bool(std::size_t)> &keep) const
+{
+    DateList kept;
+    kept.m_badLineCount = m_badLineCount;
+    kept.m_badLines = m_badLines;
+    kept.m_missingCodePage = m_missingCodePage;
+    std::size_t source = 0;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        while (source < m_sources.size() && m_sources[source].firstEntry <= i)
+            kept.m_sources.push_back({kept.m_entries.size(), m_sources[source++].key});
+        if (!keep(i))
+            continue;
+        kept.Append(m_entries[i], NameText(i), SuffixText(i));
+        if (!m_shown.empty())
+            kept.ShowOnly(m_shown[i]);
+    }
+    for (; source < m_sources.size(); ++source)
+        kept.m_sources.push_back({kept.m_entries.size(), m_sources[source].key});
+    return kept;
+}
+
 bool DateList::IsPrintable() const noexcept
 {
     return std::none_of(m_texts.begin(), m_texts.end(), NeedsCare);

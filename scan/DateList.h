@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -75,6 +76,8 @@ public:
     // Of the entry added last.
     void MarkWedding() noexcept { m_entries.back().wedding = 1; }
     void ShowOnly(ShownDays days);
+    // The same list without the entries `keep` refuses (its bad lines and sources kept).
+    DateList Filtered(const std::function<bool(std::size_t)> &keep) const;
     // Whether the texts are fit for a terminal as they are, and the same list with its texts
     // made fit (see AppendPrintable).
     bool IsPrintable() const noexcept;

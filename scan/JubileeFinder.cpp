@@ -3,6 +3,7 @@
 #include "RowOutput.h"
 
 #include <QDir>
+#include <QSet>
 
 #include <algorithm>
 #include <new>
@@ -13,9 +14,47 @@ Source SourceAt(const QString &path)
     return {path, QDir::toNativeSeparators(path).toStdString()};
 }
 
-void JubileeFinder::Read(const std::vector<Source> &sources, CodePage codePage,
-                         const std::function<void()> &eachChunk)
+QString HiddenKey(const DateList &list, std::size_t entry, const QString &path)
 {
+    const std::chrono::year_month_day date = list.Day(entry).date;
+    const QString day =
+        QStringLiteral("%1.%2.")
+            .arg(static_cast<unsigned>(date.day()), 2, 10, QLatin1Char('0'))
+            .arg(static_cast<unsigned>(date.month()), 2, 10, QLatin1Char('0')) +
+        (list.IsYearless(entry) ? QStringLiteral("----")
+                                : QStringLiteral("%1").arg(static_cast<int>(date.year()), 4, 10,
+                                                           QLatin1Char('0')));
+    const std::string_view name = list.NameText(entry);
+    const std::string_view suffix = list.SuffixText(entry);
+    return day + QLatin1Char(' ') +
+           QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+           QLatin1Char('#') +
+           QString::fromUtf8(suffix.data(), static_cast<qsizetype>(suffix.size())) +
+           QLatin1Char('\t') + path;
+}
+
+QString HiddenKeyText(const QString &key)
+{
+    const qsizetype tab = key.lastIndexOf(QLatin1Char('\t'));
+    if (tab < 0)
+        return key;
+    return key.first(tab) + QStringLiteral(" (") +
+           QDir::toNativeSeparators(key.mid(tab + 1)) + QLatin1Char(')');
+}
+
+QString JubileeFinder::HiddenKeyOf(std::size_t entry) const
+{
+    const std::size_t source = m_entries->SourceOf(entry);
+    const QString path = source == 0 ? m_paths.value(0)
+                                     : QString::fromStdString(std::string(
+                                           m_entries->SourceKey(source)));
+    return HiddenKey(*m_entries, entry, path);
+}
+
+void JubileeFinder::Read(const std::vector<Source> &sources, CodePage codePage,
+                         const std::function<void()> &eachChunk, const QStringList &hidden)
+{
+    const QSet<QString> hiddenKeys(hidden.begin(), hidden.end());
     DateList entries;
     std::vector<SourceReport> reports;
     QStringList paths;
@@ -30,6 +69,10 @@ void JubileeFinder::Read(const std::vector<Source> &sources, CodePage codePage,
             ReadDateListFile(source.path, codePage, &report.error, eachChunk);
         if (!list)
             continue;
+        if (!hiddenKeys.isEmpty())
+            list = list->Filtered([&](std::size_t entry) {
+                return !hiddenKeys.contains(HiddenKey(*list, entry, source.path));
+            });
         report.badLines = list->BadLines();
         report.badLineCount = list->BadLineCount();
         report.missingCodePage = list->MissingCodePage();

@@ -44,8 +44,12 @@ class JubileeFinder {
 public:
     // `eachChunk`, when given, is called after every piece read: a caller may show that a
     // big file is being read, or end the reading by throwing.
+    // Entries the user hid (their HiddenKey) are left out.
     void Read(const std::vector<Source> &sources, CodePage codePage,
-              const std::function<void()> &eachChunk = {});
+              const std::function<void()> &eachChunk = {}, const QStringList &hidden = {});
+    // How the settings keep an entry hidden: its line and its source's file, so that it
+    // stays hidden when other lines of the source change.
+    QString HiddenKeyOf(std::size_t entry) const;
     // Where a 29 February's year jubilee falls in common years, for every scan after.
     void SetLeapDay(LeapDay leapDay) noexcept { m_leapDay = leapDay; }
 
@@ -70,6 +74,11 @@ private:
     QStringList m_paths;
     LeapDay m_leapDay = LeapDay::OnlyInLeapYears;
 };
+
+// An entry's line as a date list writes it ("14.03.1976 Anna wird # alt") and its file.
+QString HiddenKey(const DateList &list, std::size_t entry, const QString &path);
+// A hidden entry as the options list it: "14.03.1976 Anna wird # alt (liste.txt)".
+QString HiddenKeyText(const QString &key);
 
 // The problems of the sources, worded once: as one message box, and as the terminal's lines
 // (every bad line kept, not only the first). A code page this Qt lacks is said apart, once.

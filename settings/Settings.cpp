@@ -108,6 +108,7 @@ Settings LoadSettings(const QString &defaultFilePath, QString *problem)
     settings.filePath = store.value(QStringLiteral("FilePath"), defaults.filePath).toString();
     settings.sources = store.value(QStringLiteral("Sources")).toStringList();
     settings.sources.removeAll(QString());
+    settings.hidden = store.value(QStringLiteral("Hidden")).toStringList();
     settings.leapDay =
         LeapDayFrom(store.value(QStringLiteral("LeapDay")).toString()).value_or(defaults.leapDay);
     return settings;
@@ -122,6 +123,7 @@ bool SaveSettings(const Settings &settings, QString *problem)
         reason = UnusableMessage(SettingsFilePath());
     } else if (!WriteSettingsGroup(QStringLiteral("Settings"),
                                    {{QStringLiteral("FilePath"), settings.filePath},
+                                    {QStringLiteral("Hidden"), settings.hidden},
                                     {QStringLiteral("LeapDay"), LeapDayText(settings.leapDay)},
                                     {QStringLiteral("OEM"), StoredCodePage(settings)},
                                     {QStringLiteral("Sources"), settings.sources},

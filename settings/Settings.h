@@ -22,6 +22,7 @@ struct Settings {
     bool autoStart = true; // "auto": started at login
     QStringList sources;   // "Sources": further date lists and address books, in their order
     LeapDay leapDay = LeapDay::OnlyInLeapYears; // "LeapDay": "29.02", "28.02" or "01.03"
+    QStringList hidden; // "Hidden": entries hidden from every row, by their HiddenKey
 
     bool operator==(const Settings &) const = default;
 };

@@ -10,6 +10,7 @@
 #include "SettingsStore.h"
 #include "Sound.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -63,6 +64,12 @@ CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget
     m_defaultFilePath = DefaultFilePath(m_exePath);
     ApplySettings(LoadSettings(m_defaultFilePath, &m_settingsProblem));
 
+    // The list's context menu (the Menu key on a row) hides an entry without deleting it.
+    auto *hide = new QAction(QStringLiteral("A&usblenden"), m_grid);
+    hide->setStatusTip(QStringLiteral("Alle Zeilen dieses Eintrags ausblenden, bis sie unter "
+                                      "„Optionen“, „Ausgeblendete...“ wieder erscheinen"));
+    connect(hide, &QAction::triggered, this, &CFestelForm::OnHideRows);
+    m_grid->addAction(hide);
     connect(ui->exitButton, &QPushButton::clicked, this, &CFestelForm::OnExitButton);
     connect(ui->optionsButton, &QPushButton::clicked, this, &CFestelForm::OnOptionsButton);
     connect(ui->infoButton, &QPushButton::clicked, this, &CFestelForm::OnInfoButton);
@@ -96,6 +103,7 @@ Settings CFestelForm::CurrentSettings() const
     settings.autoStart = m_autoStart;
     settings.sources = m_sources;
     settings.leapDay = m_leapDay;
+    settings.hidden = m_hidden;
     return settings;
 }
 
@@ -109,6 +117,7 @@ void CFestelForm::ApplySettings(const Settings &settings)
     m_autoStart = settings.autoStart;
     m_sources = settings.sources;
     m_leapDay = settings.leapDay;
+    m_hidden = settings.hidden;
 }
 
 void CFestelForm::SetToday(std::function<std::chrono::year_month_day()> today)
@@ -169,6 +178,23 @@ void CFestelForm::OnExportCalendar()
     FileOutput file(choice.path, SourcesOf(CurrentSettings()));
     if (!file.Ready() || !m_finder.WriteCalendar(m_window, file, choice.alarmDays))
         m_boxes.Show(this, Utf8Text(file.Failure()));
+}
+
+void CFestelForm::OnHideRows()
+{
+    bool added = false;
+    for (const QModelIndex &row : m_grid->selectionModel()->selectedRows()) {
+        const QString key = m_finder.HiddenKeyOf(m_model->Hit(row.row()).entry);
+        if (!m_hidden.contains(key)) {
+            m_hidden += key;
+            added = true;
+        }
+    }
+    if (!added)
+        return;
+    if (QString problem; !SaveState(&problem))
+        m_boxes.Show(this, problem);
+    RunScan();
 }
 
 void CFestelForm::OnOptionsButton()

@@ -80,6 +80,7 @@ private:
     // the progress bar.
     void ReadAndScan(const ScanWindow &window, WaitCursor &wait);
     void ReportProblems();
+    void OnHideRows();      // "Ausblenden": the selected rows' entries, now and later
     void OfferFirstStart(); // no list at the default place: the example, or another file
     void ScanFileForDay(std::span<const ScanHit> rows);
     void AppendResultRow(const ScanHit &row);
@@ -109,6 +110,7 @@ private:
     QString m_filePath;
     QStringList m_sources; // after m_filePath
     LeapDay m_leapDay = LeapDay::OnlyInLeapYears;
+    QStringList m_hidden; // entries hidden by "Ausblenden"
     QString m_defaultFilePath;
     QString m_exePath;
     QPixmap m_infoBitmap;

@@ -108,10 +108,13 @@ void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
     for (const QString &path : SourcesOf(CurrentSettings()))
         sources.push_back(SourceAt(path));
     m_finder.SetLeapDay(m_leapDay);
-    m_finder.Read(sources, m_oemFile, [&wait] {
-        StopWhenTerminated();
-        wait.Update();
-    });
+    m_finder.Read(
+        sources, m_oemFile,
+        [&wait] {
+            StopWhenTerminated();
+            wait.Update();
+        },
+        m_hidden);
     ReportProblems();
     m_model->Reset(m_finder.Entries());
     CallbackSink sink(

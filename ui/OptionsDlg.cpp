@@ -1,6 +1,7 @@
 #include "OptionsDlg.h"
 #include "ui_OptionsDlg.h"
 
+#include "HiddenDlg.h"
 #include "Services.h"
 #include "SourcesDlg.h"
 
@@ -43,8 +44,18 @@ COptionsDlg::COptionsDlg(const Settings &settings, const QString &defaultFilePat
             &COptionsDlg::OnDefaultsButton);
     connect(ui->browseButton, &QPushButton::clicked, this, &COptionsDlg::OnBrowseButton);
     connect(ui->sourcesButton, &QPushButton::clicked, this, &COptionsDlg::OnSourcesButton);
+    connect(ui->hiddenButton, &QPushButton::clicked, this, [this] {
+        CHiddenDlg dialog(m_hidden, this);
+        if (dialog.exec() == QDialog::Accepted)
+            m_hidden = dialog.hidden();
+        ui->hiddenButton->setEnabled(!m_hidden.isEmpty());
+    });
+    ui->hiddenButton->setAccessibleDescription(
+        QStringLiteral("Ausgeblendete Einträge sehen und wieder anzeigen"));
     ShowSettings(settings);
     m_sources = settings.sources;
+    m_hidden = settings.hidden;
+    ui->hiddenButton->setEnabled(!m_hidden.isEmpty());
     ShowSourceCount();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -81,6 +92,7 @@ Settings COptionsDlg::settings() const
     settings.filePath = ui->filePathEdit->text();
     settings.autoStart = ui->autoStartCheck->isChecked();
     settings.sources = m_sources;
+    settings.hidden = m_hidden;
     settings.leapDay = static_cast<LeapDay>(ui->leapDayCombo->currentIndex());
     return settings;
 }

@@ -42,5 +42,6 @@ private:
     Ui::COptionsDlg *ui;
     QString m_defaultFilePath;
     QStringList m_sources; // kept by "Weitere Quellen...", not by "Standard"
+    QStringList m_hidden;  // kept by "Ausgeblendete...", not by "Standard"
     MessageBoxService &m_boxes;
 };

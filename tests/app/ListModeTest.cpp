@@ -502,6 +502,20 @@ TEST_F(ListModeTest, SeveralSourcesAreMergedByDayThenSourceAndReportedTogether)
     EXPECT_TRUE(over.err.contains("sie bleibt, wie sie ist")) << over.err.toStdString();
 }
 
+TEST_F(ListModeTest, HiddenEntriesAreLeftOutOfListAndCalendar)
+{
+    const QString file = Write("f.txt", "14.03.1976 Anna wird # alt\n14.03.2000 Bert wird # alt\n");
+    WriteSettings("[Settings]\nHidden=\"14.03.1976 Anna wird # alt\\t" + file.toUtf8() + "\"\n");
+    const Result listed =
+        Run({"--file", file, "--date", "14.03.2026", "--back", "0", "--ahead", "0"});
+    EXPECT_EQ(listed.out, QString::fromUtf8("Jubiläen vom 14.03.2026 bis zum 14.03.2026\n"
+                                            "14.03.2026\tHJ\tBert wird 26 Jahre alt!\n"));
+    const Result calendar =
+        Start({"--ics", "--file", file, "--date", "14.03.2026", "--back", "0", "--ahead", "0"});
+    EXPECT_EQ(calendar.out.count("BEGIN:VEVENT"), 1);
+    EXPECT_FALSE(calendar.out.contains("Anna"));
+}
+
 TEST_F(ListModeTest, NotepadsUnicodeListsAreReadAndUtf32IsRefusedWithTheCalendarKept)
 {
     const QString text = QString::fromUtf8("14.03.1976 Jörg wird # alt\r\n");

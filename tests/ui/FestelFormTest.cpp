@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
+#include <QTimer>
 #include <QToolTip>
 
 #include <gtest/gtest.h>
@@ -337,8 +339,57 @@ TEST_F(FestelFormTest, ScreenReadersHearWhatTheColoursSayAndTheListOffersCopying
     QStringList menu;
     for (const QAction *action : grid->actions())
         menu << action->text().section('\t', 0, 0);
-    EXPECT_EQ(menu, (QStringList{"&Kopieren", QString::fromUtf8("&Alle auswählen")}));
+    EXPECT_EQ(menu,
+              (QStringList{"&Kopieren", QString::fromUtf8("&Alle auswählen"), "A&usblenden"}));
     EXPECT_EQ(grid->contextMenuPolicy(), Qt::ActionsContextMenu);
+}
+
+TEST_F(FestelFormTest, AnEntryHiddenByTheMenuKeyStaysHiddenUntilShownAgain)
+{
+    List("14.03.1976 Anna wird # alt\n14.03.2000 Bert wird # alt\n");
+    StoreWindow(0, 0);
+    CFestelForm &form = Form();
+    form.show();
+    form.RunScan();
+    ASSERT_EQ(Rows().size(), 2);
+    Grid(form).setFocus();
+    Grid(form).selectRow(0); // Anna
+    // The Menu key opens the list's menu; "u" is "Ausblenden".
+    QTimer::singleShot(0, [] {
+        QWidget *menu = QApplication::activePopupWidget();
+        ASSERT_NE(menu, nullptr);
+        QTest::keyClick(menu, Qt::Key_U);
+    });
+    // The Menu key, as Qt hands it to the focused list.
+    const QPoint at = Grid(form).visualRect(Grid(form).model()->index(0, 1)).center();
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, Grid(form).mapToGlobal(at));
+    QApplication::sendEvent(&Grid(form), &menuKey);
+    EXPECT_EQ(Rows(), QStringList{"14.03.2026 | Bert wird 26 Jahre alt!"});
+    const QStringList hidden = LoadSettings(QString()).hidden;
+    ASSERT_EQ(hidden.size(), 1);
+    // Another line added above it does not bring it back.
+    List("01.01.2001 Neu\n14.03.1976 Anna wird # alt\n14.03.2000 Bert wird # alt\n");
+    form.RunScan();
+    EXPECT_EQ(Rows(), QStringList{"14.03.2026 | Bert wird 26 Jahre alt!"});
+    // "Ausgeblendete..." in the options shows it again.
+    QTimer::singleShot(0, [] {
+        QWidget *options = QApplication::activeModalWidget();
+        ASSERT_NE(options, nullptr);
+        QTimer::singleShot(0, [] {
+            QWidget *list = QApplication::activeModalWidget();
+            ASSERT_EQ(list->windowTitle(), "Ausgeblendete");
+            for (QPushButton *button : list->findChildren<QPushButton *>()) {
+                if (button->text() == "&Wieder anzeigen")
+                    button->click();
+            }
+            QTest::keyClick(list, Qt::Key_Return);
+        });
+        options->findChild<QPushButton *>("hiddenButton")->click();
+        QTest::keyClick(options, Qt::Key_Return);
+    });
+    form.OnOptionsButton();
+    EXPECT_EQ(Rows().size(), 2);
+    EXPECT_TRUE(LoadSettings(QString()).hidden.isEmpty());
 }
 
 TEST_F(FestelFormTest, DestructorSavesTheSettingsAndTheAutostartEntry)
