@@ -34,8 +34,7 @@ int OpenNamedByBytes(const QByteArray &name);
 // new file beside the one it replaces (beside the target of a symbolic link), under a name
 // that no file had, with the permissions of the file it replaces. The descriptor, or -1 with
 // errno set; `temporary` and `target` are the names to rename from and to.
-int OpenReplacementNamedByBytes(const QByteArray &name, QByteArray *temporary,
-                                QByteArray *target);
+int OpenReplacementNamedByBytes(const QByteArray &name, QByteArray *temporary, QByteArray *target);
 
 // What a system error number means, in German ("kein Platz mehr auf dem Datenträger").
 std::string SystemErrorText(int error);

@@ -21,14 +21,13 @@ QString HiddenKey(const DateList &list, std::size_t entry, const QString &path)
         QStringLiteral("%1.%2.")
             .arg(static_cast<unsigned>(date.day()), 2, 10, QLatin1Char('0'))
             .arg(static_cast<unsigned>(date.month()), 2, 10, QLatin1Char('0')) +
-        (list.IsYearless(entry) ? QStringLiteral("----")
-                                : QStringLiteral("%1").arg(static_cast<int>(date.year()), 4, 10,
-                                                           QLatin1Char('0')));
+        (list.IsYearless(entry)
+             ? QStringLiteral("----")
+             : QStringLiteral("%1").arg(static_cast<int>(date.year()), 4, 10, QLatin1Char('0')));
     const std::string_view name = list.NameText(entry);
     const std::string_view suffix = list.SuffixText(entry);
     return day + QLatin1Char(' ') +
-           QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
-           QLatin1Char('#') +
+           QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) + QLatin1Char('#') +
            QString::fromUtf8(suffix.data(), static_cast<qsizetype>(suffix.size())) +
            QLatin1Char('\t') + path;
 }
@@ -38,16 +37,16 @@ QString HiddenKeyText(const QString &key)
     const qsizetype tab = key.lastIndexOf(QLatin1Char('\t'));
     if (tab < 0)
         return key;
-    return key.first(tab) + QStringLiteral(" (") +
-           QDir::toNativeSeparators(key.mid(tab + 1)) + QLatin1Char(')');
+    return key.first(tab) + QStringLiteral(" (") + QDir::toNativeSeparators(key.mid(tab + 1)) +
+           QLatin1Char(')');
 }
 
 QString JubileeFinder::HiddenKeyOf(std::size_t entry) const
 {
     const std::size_t source = m_entries->SourceOf(entry);
-    const QString path = source == 0 ? m_paths.value(0)
-                                     : QString::fromStdString(std::string(
-                                           m_entries->SourceKey(source)));
+    const QString path = source == 0
+                             ? m_paths.value(0)
+                             : QString::fromStdString(std::string(m_entries->SourceKey(source)));
     return HiddenKey(*m_entries, entry, path);
 }
 

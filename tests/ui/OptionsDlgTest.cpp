@@ -248,7 +248,9 @@ TEST_F(FormOptionsTest, FurtherSourcesAreKeptInTheirOwnDialogAndShownWithTheList
     QStringList picked{bad, cards};
     WithDialog([&picked](const Fields &dialog) {
         auto *options = qobject_cast<COptionsDlg *>(dialog.buttons->window());
-        options->m_browseSource = [&picked](QWidget *) { return picked.takeFirst(); };
+        options->m_browseSource = [&picked](QWidget *) {
+            return picked.takeFirst();
+        };
         // Both added, the second moved up before the first, then confirmed.
         QTimer::singleShot(0, [] {
             QWidget *sources = QApplication::activeModalWidget();
