@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures under Xvfb with openbox, the example date list and 14.03.2026:
-# docs/festmark.png (the window), docs/options.png and docs/about.png (its dialogs), and the
-# same in a dark palette with an 18-point font (docs/*-dark.png).
+# docs/festmark.png (the window, the example list and a small address book as a further
+# source), docs/options.png, docs/sources.png and docs/about.png (its dialogs), and the same
+# in a dark palette with an 18-point font (docs/*-dark.png).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/tools/build.sh" >/dev/null
@@ -34,6 +35,10 @@ shoot_all() {
     main=$(xdotool search --onlyvisible --name '^Festmark [0-9.]+$' | head -n 1)
     xdotool windowactivate --sync "$main" key alt+o
     shoot 'Festmark-Optionen' "options$2.png"
+    xdotool key alt+q
+    shoot 'Weitere Quellen' "sources$2.png"
+    xdotool key Escape
+    sleep 1
     xdotool key Escape
     sleep 1
     xdotool windowactivate --sync "$main" key alt+i
@@ -47,6 +52,13 @@ shoot_all() {
     sleep 1
 }
 
+# A small address book as a further source, in both rounds' settings.
+printf 'BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Karl Muster\r\nBDAY:19260314\r\nDEATHDATE:20160320\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Meier\r\nX-ANNIVERSARY:2001-03-15\r\nEND:VCARD\r\n' \
+    >"$work/Kontakte.vcf"
+for config in "$work" "$work/dark"; do
+    mkdir -p "$config/Orvanta"
+    printf '[Settings]\nSources="%s"\n' "$work/Kontakte.vcf" >"$config/Orvanta/Festmark.conf"
+done
 shoot_all "$work" "" ""
 # A dark palette and an 18-point font, as qt6ct sets them for a desktop.
 mkdir -p "$work/dark/qt6ct"
