@@ -293,23 +293,23 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
         found.clear();
         for (std::size_t i = 0; i < list.size(); ++i) {
             const auto index = static_cast<std::uint32_t>(i);
-            const DateList::ShownDays shown = places[i].shown;
+            // The block's days on which the entry's rows are shown.
+            const int low = std::max(blockFirst, places[i].shown.first);
+            const int high = std::min(blockLast, places[i].shown.last);
             const auto add = [&](int day, JubileeCount jubilee) {
-                if (day >= std::max(blockFirst, shown.first) &&
-                    day <= std::min(blockLast, shown.last))
+                if (day >= low && day <= high)
                     found.push_back({index, jubilee.count, jubilee.kind,
                                      static_cast<std::uint16_t>(day - blockFirst)});
             };
-            const year_month_day date = list.Day(i).date;
             // A 29 February's year jubilee in the block's common years, where the user keeps
             // it on 28 February or 1 March.
             const auto addLeapDay = [&](bool counted) {
-                if (leapDay == LeapDay::OnlyInLeapYears || date.month() != February ||
-                    date.day() != day{29})
+                if (leapDay == LeapDay::OnlyInLeapYears || places[i].month % 12 != 1 ||
+                    places[i].dayOfMonth != 29)
                     return;
+                const int entryYear = places[i].month / 12;
                 for (year y = blockFirstYear; y <= blockLastYear; ++y) {
-                    const int count =
-                        counted ? static_cast<int>(y) - static_cast<int>(date.year()) : 1;
+                    const int count = counted ? static_cast<int>(y) - entryYear : 1;
                     if (!y.is_leap() && count != 0)
                         add(Serial(leapDay == LeapDay::February28 ? sys_days{y / February / 28}
                                                                   : sys_days{y / March / 1}),
@@ -317,6 +317,7 @@ void RunWindowScan(const ScanWindow &window, const DateList &list, ScanSink &sin
                 }
             };
             if (list.IsYearless(i)) { // its day in every year of the block, with no count
+                const year_month_day date = list.Day(i).date;
                 for (year y = blockFirstYear; y <= blockLastYear; ++y) {
                     if (const year_month_day onYear{y, date.month(), date.day()}; onYear.ok())
                         add(Serial(sys_days{onYear}), {1, JubileeKind::Year});

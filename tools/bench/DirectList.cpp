@@ -141,6 +141,21 @@ int main(int argc, char **argv)
     // by one counting pass (stable, so each day keeps the file's order); both arrays are
     // reused, and memory stays flat however many rows the window holds.
     constexpr int kBlock = 1024;
+    // Per entry: the first distance after its day the next block can reach, and one past the
+    // last one before it.
+    std::vector<std::uint32_t> after(entries.size());
+    std::vector<std::uint32_t> before(entries.size());
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        const auto by = [](const Distance &a, int b) {
+            return a.days < b;
+        };
+        after[e] = static_cast<std::uint32_t>(
+            std::lower_bound(distances.begin(), distances.end(), f - entries[e].serial, by) -
+            distances.begin());
+        before[e] = static_cast<std::uint32_t>(
+            std::lower_bound(distances.begin(), distances.end(), entries[e].serial - f + 1, by) -
+            distances.begin());
+    }
     std::vector<Row> made;
     std::vector<Row> sorted;
     std::vector<std::uint32_t> starts(kBlock + 1);
@@ -150,10 +165,6 @@ int main(int argc, char **argv)
         const auto add = [&made, bf](std::uint32_t e, int dayOfRow, std::int32_t count,
                                      std::uint8_t kind) {
             made.push_back({e, count, kind, static_cast<std::uint16_t>(dayOfRow - bf)});
-        };
-        const auto from = [&distances](int nearest) {
-            return std::lower_bound(distances.begin(), distances.end(), nearest,
-                                    [](const Distance &a, int b) { return a.days < b; });
         };
         // The block's months once: where each begins and how long it is, so that an entry's
         // day in a month is an addition, not a calendar conversion.
@@ -173,13 +184,20 @@ int main(int argc, char **argv)
         }
         for (std::uint32_t e = 0; e < entries.size(); ++e) {
             const Entry &entry = entries[e];
-            // Before the entry's day (counting down), then after it.
-            for (auto d = from(std::max(1, entry.serial - bl));
-                 d != distances.end() && d->days <= entry.serial - bf; ++d)
-                add(e, entry.serial - d->days, -d->row.count, d->row.kind);
-            for (auto d = from(std::max(1, bf - entry.serial));
-                 d != distances.end() && d->days <= bl - entry.serial; ++d)
-                add(e, entry.serial + d->days, d->row.count, d->row.kind);
+            // Before the entry's day (counting down), then after it; each from where the last
+            // block left off.
+            std::uint32_t i = before[e];
+            for (; i > 0 && distances[i - 1].days >= entry.serial - bl; --i)
+                add(e, entry.serial - distances[i - 1].days, -distances[i - 1].row.count,
+                    distances[i - 1].row.kind);
+            before[e] = i;
+            std::uint32_t j = after[e];
+            for (; j < distances.size() && distances[j].days <= bl - entry.serial; ++j) {
+                if (distances[j].days >= bf - entry.serial)
+                    add(e, entry.serial + distances[j].days, distances[j].row.count,
+                        distances[j].row.kind);
+            }
+            after[e] = j;
             for (int m = firstMonth; m <= lastMonth; ++m) {
                 if (entry.dayOfMonth > monthLength[m - firstMonth])
                     continue;
