@@ -18,7 +18,8 @@ void AddOptions(QCommandLineParser &parser)
     parser.setApplicationDescription(QString::fromUtf8(
         "Festmark erinnert an runde Jubiläen. Ohne Optionen öffnet es sein Fenster; mit --list "
         "schreibt es die Jubiläen des Zeitraums um heute ins Terminal, mit --ics als "
-        "Kalenderdatei (iCalendar). Die Ausgabe ist immer UTF-8, auch unter einer anderen "
+        "Kalenderdatei (iCalendar); mit --notify meldet es sie nur als Benachrichtigung auf dem "
+        "Desktop. Die Ausgabe ist immer UTF-8, auch unter einer anderen "
         "Spracheinstellung (Locale)."));
     // Qt's own help option would offer --help-all with options the program does not take.
     parser.addOptions({
@@ -26,6 +27,8 @@ void AddOptions(QCommandLineParser &parser)
         {{"v", "version"}, QString::fromUtf8("Die Version zeigen.")},
         {"list", QString::fromUtf8("Jubiläen im Terminal auflisten.")},
         {"ics", QString::fromUtf8("Jubiläen als Kalenderdatei (iCalendar) ausgeben.")},
+        {"notify", QString::fromUtf8("Jubiläen als Benachrichtigung melden („Anzeigen“ öffnet das "
+                                     "Fenster); ohne Jubiläum nichts.")},
         {"output", QString::fromUtf8("Die Kalenderdatei hierhin schreiben statt ins Terminal."),
          "DATEI"},
         {"alarm",
@@ -122,11 +125,12 @@ CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArgumen
                          PrintableText(parser.positionalArguments().first().toStdString())};
     const bool list = parser.isSet("list");
     const bool ics = parser.isSet("ics");
-    if (!list && !ics)
-        throw UsageError{"diese Optionen gelten nur mit --list oder --ics; ohne Optionen "
-                         "öffnet festmark sein Fenster"};
-    if (list && ics)
-        throw UsageError{"--list und --ics schließen einander aus"};
+    const bool notify = parser.isSet("notify");
+    if (!list && !ics && !notify)
+        throw UsageError{"diese Optionen gelten nur mit --list, --ics oder --notify; ohne "
+                         "Optionen öffnet festmark sein Fenster"};
+    if (int(list) + int(ics) + int(notify) > 1)
+        throw UsageError{"--list, --ics und --notify schließen einander aus"};
     if (parser.isSet("output") && !ics)
         throw UsageError{"--output gilt nur mit --ics"};
     if (parser.isSet("alarm") && !ics)
@@ -134,7 +138,7 @@ CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArgumen
     if (parser.isSet("oem") && parser.isSet("ansi"))
         throw UsageError{"--oem und --ansi schließen einander aus"};
 
-    line.command = ics ? Command::Calendar : Command::List;
+    line.command = ics ? Command::Calendar : notify ? Command::Notify : Command::List;
     line.filesNamed = parser.values("file");
     const QByteArrayList fileBytes = Values(rawArguments, "--file");
     for (qsizetype i = 0; i < line.filesNamed.size(); ++i)

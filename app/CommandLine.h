@@ -15,7 +15,7 @@
 // What the terminal asked for: a command and the values that change the stored settings for
 // this run only.
 struct CommandLine {
-    enum class Command { Help, Version, List, Calendar };
+    enum class Command { Help, Version, List, Calendar, Notify };
 
     Command command = Command::List;
     QStringList filesNamed{};            // every --file as given, in order: the names messages use

@@ -3,11 +3,16 @@
 #include "CommandLine.h"
 #include "Console.h"
 #include "JubileeFinder.h"
+#include "LoginNote.h"
+#include "Notification.h"
 #include "Output.h"
 #include "Settings.h"
+#include "TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QProcess>
 
 #include <new>
 #include <optional>
@@ -78,6 +83,43 @@ std::vector<Source> SourcesFor(const CommandLine &line, const Settings &settings
     return sources;
 }
 
+// The window, as a program of its own: the note's process ends, the window stays.
+int OpenWindow(const QString &exePath, Report &report)
+{
+    if (QProcess::startDetached(exePath, {}))
+        return kExitOk;
+    report.Say("Das Fenster ließ sich nicht öffnen (" + PrintableText(exePath.toStdString()) +
+               " startet nicht).");
+    return kExitFailure;
+}
+
+// The quiet note at login: one notification of the window's rows, nothing on a quiet day.
+// "Anzeigen" opens the window; without a notification service the window opens at once.
+int Notify(const JubileeFinder &finder, const ScanWindow &window, const QString &exePath,
+           Report &report)
+{
+    const std::optional<LoginNote> note = LoginNoteOf(finder, window);
+    if (!note)
+        return kExitOk;
+    DesktopNotification notification;
+    if (!notification.Show(QString::fromStdString(note->title), QString::fromStdString(note->body)))
+        return OpenWindow(exePath, report);
+    if (!notification.HasActions())
+        return kExitOk;
+    // Waits in the event loop until the note is answered, closed or the session ends.
+    QEventLoop loop;
+    bool chosen = false;
+    QObject::connect(&notification, &DesktopNotification::showChosen, &loop, [&] {
+        chosen = true;
+        loop.quit();
+    });
+    QObject::connect(&notification, &DesktopNotification::closed, &loop, &QEventLoop::quit);
+    const TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &loop, &QEventLoop::quit);
+    loop.exec();
+    return chosen ? OpenWindow(exePath, report) : kExitOk;
+}
+
 } // namespace
 
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
@@ -108,6 +150,24 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     if (window.clamped)
         report.Say(ClampedWindowMessage());
 
+    JubileeFinder finder;
+    finder.SetLeapDay(settings.leapDay);
+    const auto read = [&] {
+        finder.Read(sources, settings.codePage, {}, settings.hidden);
+        for (const std::string &problem : ReportLines(finder.Reports()))
+            report.Say(PrintableText(problem));
+    };
+    if (line.command == CommandLine::Command::Notify) {
+        read();
+        try {
+            const int status = Notify(finder, window, exePath, report);
+            return report.Finish(finder.AllRead() ? status : kExitFailure);
+        } catch (const std::bad_alloc &) {
+            report.Say(TooManyRowsMessage());
+            return report.Finish(kExitFailure);
+        }
+    }
+
     QStringList sourcePaths;
     for (const Source &source : sources)
         sourcePaths += source.path;
@@ -123,11 +183,7 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     }
     Output &output = file ? static_cast<Output &>(*file) : standardOutput;
 
-    JubileeFinder finder;
-    finder.SetLeapDay(settings.leapDay);
-    finder.Read(sources, settings.codePage, {}, settings.hidden);
-    for (const std::string &problem : ReportLines(finder.Reports()))
-        report.Say(PrintableText(problem));
+    read();
     // A calendar without a source's events would take them from the calendars that
     // subscribe to it: it is written only when every source was read.
     if (ics && !finder.AllRead()) {

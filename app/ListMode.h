@@ -5,8 +5,9 @@
 
 #include <cstdio>
 
-// festmark with arguments: --help, --version, or --list, the scan of the window printed to
-// the terminal instead of the grid. Needs no display. Returns the exit status: 0 done, 1 the
+// festmark with arguments: --help, --version, --list, the scan of the window printed to
+// the terminal instead of the grid, --ics, the same as a calendar, or --notify, the same as
+// one desktop notification. Needs no display. Returns the exit status: 0 done, 1 the
 // date list cannot be opened, 2 a usage error.
 // `rawArguments` are the same arguments as the bytes the terminal gave: a file name need not
 // be UTF-8.

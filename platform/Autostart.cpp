@@ -56,7 +56,7 @@ QString AutostartEntryPath()
     return folder.isEmpty() ? QString() : folder + QLatin1String("/autostart/Festmark.desktop");
 }
 
-bool WriteAutostartEntry(bool enabled, const QString &exePath, QString *problem)
+bool WriteAutostartEntry(bool enabled, const QString &exePath, QString *problem, bool notifyOnly)
 {
     const auto fail = [problem](const QString &why) {
         if (problem != nullptr)
@@ -70,7 +70,8 @@ bool WriteAutostartEntry(bool enabled, const QString &exePath, QString *problem)
     if (enabled)
         // Quoted: unquoted, "C:\\Program Files\\..." could name "C:\\Program" to Windows.
         run.setValue(QStringLiteral("Festmark"),
-                     QLatin1Char('"') + QDir::toNativeSeparators(exePath) + QLatin1Char('"'));
+                     QLatin1Char('"') + QDir::toNativeSeparators(exePath) + QLatin1Char('"') +
+                         (notifyOnly ? QStringLiteral(" --notify") : QString()));
     else
         run.remove(QStringLiteral("Festmark"));
     run.sync();
@@ -91,8 +92,9 @@ bool WriteAutostartEntry(bool enabled, const QString &exePath, QString *problem)
     QDir().mkpath(QFileInfo(path).absolutePath());
     // TryExec: once the program is gone, the entry does nothing.
     const QByteArray entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Festmark\n"
-                                            "TryExec=%1\nExec=%2\n")
-                                 .arg(EscapedValue(exePath), QuotedExec(exePath))
+                                            "TryExec=%1\nExec=%2%3\n")
+                                 .arg(EscapedValue(exePath), QuotedExec(exePath),
+                                      notifyOnly ? QStringLiteral(" --notify") : QString())
                                  .toUtf8();
     QString why;
     return ReplaceFileWhole(path, entry, &why) ||

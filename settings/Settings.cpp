@@ -105,6 +105,7 @@ Settings LoadSettings(const QString &defaultFilePath, QString *problem)
     settings.codePage = oem == 0 ? CodePage::Ansi : CodePage::Oem;
     settings.codePageChosen = oem == 0 || oem == 1;
     settings.autoStart = ReadInt(store, QStringLiteral("auto"), 1) != 0;
+    settings.notifyOnly = ReadInt(store, QStringLiteral("Notify"), 0) != 0;
     settings.filePath = store.value(QStringLiteral("FilePath"), defaults.filePath).toString();
     settings.sources = store.value(QStringLiteral("Sources")).toStringList();
     settings.sources.removeAll(QString());
@@ -125,6 +126,7 @@ bool SaveSettings(const Settings &settings, QString *problem)
                                    {{QStringLiteral("FilePath"), settings.filePath},
                                     {QStringLiteral("Hidden"), settings.hidden},
                                     {QStringLiteral("LeapDay"), LeapDayText(settings.leapDay)},
+                                    {QStringLiteral("Notify"), settings.notifyOnly ? 1 : 0},
                                     {QStringLiteral("OEM"), StoredCodePage(settings)},
                                     {QStringLiteral("Sources"), settings.sources},
                                     {QStringLiteral("Startday"), settings.startDays},

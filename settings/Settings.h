@@ -18,9 +18,10 @@ struct Settings {
     // False where the stored "OEM" was neither 0 nor 1: read as OEM, and the options check
     // neither button (confirmed so, it is stored as -1).
     bool codePageChosen = true;
-    QString filePath;      // "FilePath": the date list, the first source
-    bool autoStart = true; // "auto": started at login
-    QStringList sources;   // "Sources": further date lists and address books, in their order
+    QString filePath;        // "FilePath": the date list, the first source
+    bool autoStart = true;   // "auto": started at login
+    bool notifyOnly = false; // "Notify": at login only a notification (festmark --notify)
+    QStringList sources;     // "Sources": further date lists and address books, in their order
     LeapDay leapDay = LeapDay::OnlyInLeapYears; // "LeapDay": "29.02", "28.02" or "01.03"
     QStringList hidden; // "Hidden": entries hidden from every row, by their HiddenKey
 

@@ -89,7 +89,7 @@ CFestelForm::~CFestelForm()
 bool CFestelForm::SaveState(QString *problem)
 {
     return SaveSettings(CurrentSettings(), problem) &&
-           WriteAutostartEntry(m_autoStart, m_exePath, problem);
+           WriteAutostartEntry(m_autoStart, m_exePath, problem, m_notifyOnly);
 }
 
 Settings CFestelForm::CurrentSettings() const
@@ -101,6 +101,7 @@ Settings CFestelForm::CurrentSettings() const
     settings.codePageChosen = m_codePageChosen;
     settings.filePath = m_filePath;
     settings.autoStart = m_autoStart;
+    settings.notifyOnly = m_notifyOnly;
     settings.sources = m_sources;
     settings.leapDay = m_leapDay;
     settings.hidden = m_hidden;
@@ -115,6 +116,7 @@ void CFestelForm::ApplySettings(const Settings &settings)
     m_codePageChosen = settings.codePageChosen;
     m_filePath = settings.filePath;
     m_autoStart = settings.autoStart;
+    m_notifyOnly = settings.notifyOnly;
     m_sources = settings.sources;
     m_leapDay = settings.leapDay;
     m_hidden = settings.hidden;

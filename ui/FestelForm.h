@@ -107,6 +107,7 @@ private:
     CodePage m_oemFile = CodePage::Ansi;
     bool m_codePageChosen = true; // see Settings::codePageChosen
     bool m_autoStart = true;
+    bool m_notifyOnly = false; // the login entry only notifies
     QString m_filePath;
     QStringList m_sources; // after m_filePath
     LeapDay m_leapDay = LeapDay::OnlyInLeapYears;

@@ -78,6 +78,8 @@ void COptionsDlg::ShowSettings(const Settings &settings)
     ui->stopDaysSpin->setValue(settings.stopDays);
     ui->filePathEdit->setText(settings.filePath);
     ui->autoStartCheck->setChecked(settings.autoStart);
+    ui->notifyOnlyCheck->setChecked(settings.notifyOnly);
+    ui->notifyOnlyCheck->setEnabled(settings.autoStart);
     ui->leapDayCombo->setCurrentIndex(static_cast<int>(settings.leapDay));
 }
 
@@ -91,6 +93,7 @@ Settings COptionsDlg::settings() const
     settings.stopDays = ui->stopDaysSpin->value();
     settings.filePath = ui->filePathEdit->text();
     settings.autoStart = ui->autoStartCheck->isChecked();
+    settings.notifyOnly = ui->notifyOnlyCheck->isChecked();
     settings.sources = m_sources;
     settings.hidden = m_hidden;
     settings.leapDay = static_cast<LeapDay>(ui->leapDayCombo->currentIndex());

@@ -22,6 +22,8 @@ TEST(AutostartTest, WritesRewritesAndRemovesTheQuotedRunValue)
     ASSERT_TRUE(WriteAutostartEntry(false, "D:/Neu/festmark.exe"));
     EXPECT_EQ(Entry(), "");
     EXPECT_TRUE(WriteAutostartEntry(false, "D:/Neu/festmark.exe")); // none to remove
+    ASSERT_TRUE(WriteAutostartEntry(true, "D:/Neu/festmark.exe", nullptr, true));
+    EXPECT_EQ(Entry(), "\"D:\\Neu\\festmark.exe\" --notify");
 }
 #else
 TEST(AutostartTest, WritesRewritesAndRemovesTheEntry)
@@ -36,6 +38,8 @@ TEST(AutostartTest, WritesRewritesAndRemovesTheEntry)
     EXPECT_FALSE(QFile::exists(AutostartEntryPath()));
     WriteAutostartEntry(false, "/neuer Ort/festmark"); // no entry to remove: no error
     EXPECT_FALSE(QFile::exists(AutostartEntryPath()));
+    WriteAutostartEntry(true, "/neuer Ort/festmark", nullptr, true); // only the note at login
+    EXPECT_TRUE(Entry().contains("Exec=\"/neuer Ort/festmark\" --notify\n"));
 }
 
 TEST(AutostartTest, ExecQuotesWhatTheDesktopEntryFormatReserves)

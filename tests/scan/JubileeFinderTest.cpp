@@ -3,6 +3,7 @@
 #include "JubileeFinder.h"
 
 #include "ICalendar.h"
+#include "LoginNote.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -161,5 +162,55 @@ TEST_F(JubileeFinderTest, TheLastDayOfTheCalendarHasNoEndBeyondIt)
     EXPECT_NE(calendar.text.find("DTSTART;VALUE=DATE:99991231"), std::string::npos);
     EXPECT_EQ(calendar.text.find("DTEND"), std::string::npos);
 }
+
+// The quiet note at login, from the window's rows (14.03.2026 to 21.03.2026).
+struct NoteCase {
+    const char *name;
+    const char *list;
+    const char *title; // empty: no note at all
+    const char *body;
+};
+
+class LoginNoteTest : public JubileeFinderTest, public testing::WithParamInterface<NoteCase> {};
+
+TEST_P(LoginNoteTest, SaysTodayFirstAndNothingOnAQuietDay)
+{
+    const std::optional<LoginNote> note =
+        LoginNoteOf(Read({Write("liste.txt", GetParam().list)}), m_march);
+    if (*GetParam().title == '\0') {
+        EXPECT_FALSE(note.has_value()) << note->title;
+        return;
+    }
+    ASSERT_TRUE(note.has_value());
+    EXPECT_EQ(note->title, GetParam().title);
+    EXPECT_EQ(note->body, GetParam().body);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LoginNoteTest,
+    testing::Values(
+        NoteCase{"QuietWindow", "01.06.1990 Fritz wird # alt\n", "", ""},
+        NoteCase{"YearToday", "21.03.1976 Bernd wird # alt\n14.03.1976 Anna wird # alt\n",
+                 "Heute ist ein Jahrestag!",
+                 "heute, Jahrestag: Anna wird 50 Jahre alt!\n"
+                 "21.03.2026: Bernd wird 50 Jahre alt!"},
+        NoteCase{"RoundCountToday", "23.11.2025 Hund: # da\n", "Heute: ein Jubiläum",
+                 "heute: Hund: 111 Tage da!"},
+        NoteCase{"OnlyComing", "20.03.2016 Verein: # Mitglied\n", "Ein Jubiläum in diesen Tagen",
+                 "20.03.2026: Verein: 10 Jahre Mitglied!"},
+        NoteCase{"ManyRowsCounted",
+                 "15.03.2011 A wird # alt\n15.03.2012 B wird # alt\n15.03.2013 C wird # alt\n"
+                 "15.03.2014 D wird # alt\n15.03.2015 E wird # alt\n15.03.2016 F wird # alt\n"
+                 "15.03.2017 G wird # alt\n15.03.2018 H wird # alt\n15.03.2019 I wird # alt\n",
+                 "10 Jubiläen in diesen Tagen",
+                 "15.03.2026: A wird 15 Jahre alt!\n15.03.2026: B wird 14 Jahre alt!\n"
+                 "15.03.2026: C wird 13 Jahre alt!\n15.03.2026: D wird 12 Jahre alt!\n"
+                 "15.03.2026: E wird 11 Jahre alt!\n15.03.2026: F wird 10 Jahre alt!\n"
+                 "15.03.2026: G wird 9 Jahre alt!\n15.03.2026: H wird 8 Jahre alt!\n"
+                 "… und 2 weitere"},
+        NoteCase{"ABadLineIsNotKeptQuiet", "31.02.2000 Niemand\n",
+                 "Festmark kann nicht alles lesen",
+                 "Nicht jede Quelle ließ sich fehlerfrei lesen; „Anzeigen“ nennt die Fehler."}),
+    [](const testing::TestParamInfo<NoteCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -40,12 +40,14 @@ TEST_F(SettingsTest, ValuesRoundTripUnderTheirOwnNames)
 {
     Settings saved = MakeSettings(30, 400, CodePage::Oem,
                                   QString::fromUtf8("/home/anna/Meine Jubiläen.txt"), false);
+    saved.notifyOnly = true;
     SaveSettings(saved);
     EXPECT_EQ(LoadSettings("/x"), saved);
     EXPECT_EQ(StoredValue("Startday").toInt(), 30);
     EXPECT_EQ(StoredValue("Stopday").toInt(), 400);
     EXPECT_EQ(StoredValue("OEM").toInt(), 1);
     EXPECT_EQ(StoredValue("auto").toInt(), 0);
+    EXPECT_EQ(StoredValue("Notify").toInt(), 1);
 }
 
 TEST_F(SettingsTest, FurtherSourcesRoundTripInTheirOrder)

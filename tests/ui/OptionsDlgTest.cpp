@@ -33,6 +33,7 @@ struct Fields {
         , browse(dialog->findChild<QPushButton *>("browseButton"))
         , path(dialog->findChild<QLineEdit *>("filePathEdit"))
         , autoStart(dialog->findChild<QCheckBox *>("autoStartCheck"))
+        , notifyOnly(dialog->findChild<QCheckBox *>("notifyOnlyCheck"))
         , sources(dialog->findChild<QPushButton *>("sourcesButton"))
         , leapDay(dialog->findChild<QComboBox *>("leapDayCombo"))
         , buttons(dialog->findChild<QDialogButtonBox *>())
@@ -47,7 +48,7 @@ struct Fields {
     QSpinBox *back, *ahead;
     QPushButton *browse;
     QLineEdit *path;
-    QCheckBox *autoStart;
+    QCheckBox *autoStart, *notifyOnly;
     QPushButton *sources;
     QComboBox *leapDay;
     QDialogButtonBox *buttons;
@@ -82,13 +83,25 @@ TEST_F(OptionsDlgTest, OpensWithTheSettingsInItsFields)
     // The checked code page is the group's one tab stop, the buttons follow the fields.
     m_fields.path->setFocus();
     const QList<QWidget *> stops = TabStops(&m_dialog);
-    ASSERT_EQ(stops.size(), 11);
-    EXPECT_EQ(stops.mid(0, 7),
-              (QList<QWidget *>{m_fields.path, m_fields.sources, m_fields.leapDay,
-                                m_fields.autoStart, stops[4], stops[5], stops[6]}));
-    EXPECT_EQ(stops.mid(7),
+    ASSERT_EQ(stops.size(), 12);
+    EXPECT_EQ(stops.mid(0, 8), (QList<QWidget *>{m_fields.path, m_fields.sources, m_fields.leapDay,
+                                                 m_fields.autoStart, m_fields.notifyOnly, stops[5],
+                                                 stops[6], stops[7]}));
+    EXPECT_EQ(stops.mid(8),
               (QList<QWidget *>{m_fields.ansi, m_fields.back, m_fields.ahead, m_fields.browse}));
-    EXPECT_TRUE(m_fields.buttons->isAncestorOf(stops[4]));
+    EXPECT_TRUE(m_fields.buttons->isAncestorOf(stops[5]));
+}
+
+TEST_F(OptionsDlgTest, OnlyNotifyingAtLoginGoesWithStartingAtLogin)
+{
+    EXPECT_EQ(m_fields.notifyOnly->text(), "beim Anmelden nur be&nachrichtigen");
+    EXPECT_FALSE(m_fields.notifyOnly->isChecked());
+    m_fields.notifyOnly->click();
+    EXPECT_TRUE(m_dialog.settings().notifyOnly);
+    m_fields.autoStart->setChecked(false);
+    EXPECT_FALSE(m_fields.notifyOnly->isEnabled());
+    m_fields.autoStart->setChecked(true);
+    EXPECT_TRUE(m_fields.notifyOnly->isEnabled());
 }
 
 TEST_F(OptionsDlgTest, DaysBeyondTheRangesCannotBeTypedAndTheLimitsCan)
