@@ -4,13 +4,14 @@
 #include <QString>
 
 // One desktop notification with the action "Anzeigen": on Linux through the session bus's
-// notification service (org.freedesktop.Notifications). Windows has no such service here: Show
-// says so, and the caller opens the window instead.
+// notification service (org.freedesktop.Notifications), on Windows as the notification area's
+// message (a click on it is "Anzeigen").
 class DesktopNotification : public QObject {
     Q_OBJECT
 
 public:
     explicit DesktopNotification(QObject *parent = nullptr);
+    ~DesktopNotification() override;
 
     // False where no notification service answers. `body` is plain text: it is escaped where
     // the service reads markup.
@@ -30,4 +31,7 @@ private slots:
 private:
     uint m_id = 0;
     bool m_actions = false;
+#ifdef _WIN32
+    void *m_window = nullptr; // the hidden window the notification area answers to
+#endif
 };

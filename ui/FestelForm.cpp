@@ -75,6 +75,16 @@ CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget
     connect(ui->infoButton, &QPushButton::clicked, this, &CFestelForm::OnInfoButton);
     m_midnightTimer.setSingleShot(true);
     connect(&m_midnightTimer, &QTimer::timeout, this, &CFestelForm::OnMidnight);
+    // Editors save in bursts (a temporary file, a rename, a touch): one scan after the last.
+    constexpr int kFollowDelayMs = 400;
+    m_followTimer.setSingleShot(true);
+    m_followTimer.setInterval(kFollowDelayMs);
+    connect(&m_followTimer, &QTimer::timeout, this, &CFestelForm::OnSourcesChanged);
+    const auto changed = [this] {
+        m_followTimer.start();
+    };
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, changed);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, changed);
 }
 
 CFestelForm::~CFestelForm()

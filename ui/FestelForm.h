@@ -6,6 +6,8 @@
 #include "Settings.h"
 
 #include <QElapsedTimer>
+#include <QFileSystemWatcher>
+#include <QHash>
 #include <QPixmap>
 #include <QString>
 #include <QTimer>
@@ -89,6 +91,10 @@ private:
     void ShowTodaysFirstRow();
     void ScheduleMidnightScan();
     void OnMidnight();
+    // The window follows its sources: a change on disk (also a file replaced by a new one)
+    // scans again, without repeating a box or a sound for what is unchanged.
+    void WatchSources();
+    void OnSourcesChanged();
 
     Ui::CFestelForm *ui;
     MessageBoxService &m_boxes;
@@ -126,4 +132,10 @@ private:
     bool m_todaySoundPlayed = false;  // the jubilee sound has started in this scan
     QString m_settingsProblem;
     QTimer m_midnightTimer;
+    QFileSystemWatcher m_watcher;           // the sources and their folders
+    QTimer m_followTimer;                   // a burst of changes scans once
+    QHash<QString, QString> m_sourceStamps; // each source as the last scan read it
+    bool m_following = false;               // this scan follows a change on disk
+    QString m_shownReport;                  // the problems the last box told
+    QString m_soundRow;                     // the row whose year jubilee started the sound
 };

@@ -100,6 +100,11 @@ void CFestelForm::RunScan()
     ui->rangeCaption->setText(m_rangeText);
     ShowTodaysFirstRow();
     ScheduleMidnightScan();
+    // The row whose sound played is gone from the file: so is the sound.
+    if (m_following && !m_todaySoundPlayed && !m_soundRow.isEmpty()) {
+        m_sounds.StopAll();
+        m_soundRow.clear();
+    }
 }
 
 void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
@@ -108,6 +113,7 @@ void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
     for (const QString &path : SourcesOf(CurrentSettings()))
         sources.push_back(SourceAt(path));
     m_finder.SetLeapDay(m_leapDay);
+    WatchSources(); // before reading: a change while it reads is seen
     m_finder.Read(
         sources, m_oemFile,
         [&wait] {
@@ -145,8 +151,11 @@ void CFestelForm::ReportProblems()
         OfferFirstStart();
         reports = reports.subspan(1);
     }
-    if (const std::string message = ReportMessage(reports); !message.empty())
-        m_boxes.Show(this, Utf8Text(message));
+    // A change on disk scans again: what was told of the same problems is not told again.
+    const QString message = Utf8Text(ReportMessage(reports));
+    if (!message.isEmpty() && !(m_following && message == m_shownReport))
+        m_boxes.Show(this, message);
+    m_shownReport = message;
     if (const std::string missing = MissingCodePageOf(reports);
         !missing.empty() && !m_codePageReported) {
         m_codePageReported = true;
@@ -221,9 +230,14 @@ void CFestelForm::ScanFileForDay(std::span<const ScanHit> rows)
     for (const ScanHit &row : rows) {
         AppendResultRow(row);
         // The first year jubilee on today starts the sound, once per scan.
+        // A scan that follows a change on disk leaves the sound of the same row alone.
         if (row.jubilee.IsYear() && row.today && !m_todaySoundPlayed) {
             m_todaySoundPlayed = true;
-            m_sounds.PlayLooping(kJubileeSound);
+            const QString soundRow = m_finder.HiddenKeyOf(row.entry) + QLatin1Char('#') +
+                                     QString::number(row.jubilee.count);
+            if (!(m_following && soundRow == m_soundRow))
+                m_sounds.PlayLooping(kJubileeSound);
+            m_soundRow = soundRow;
         }
     }
 }
@@ -287,4 +301,61 @@ void CFestelForm::OnMidnight()
         return;
     }
     RunScan();
+}
+
+namespace {
+
+// What tells a file's change: a new size, time or inode change (a file replaced by a new one
+// has a new status change time), or that it came or went.
+QString StampOf(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!file.exists())
+        return {};
+    return QStringLiteral("%1 %2 %3")
+        .arg(file.size())
+        .arg(file.lastModified().toMSecsSinceEpoch())
+        .arg(file.metadataChangeTime().toMSecsSinceEpoch());
+}
+
+} // namespace
+
+void CFestelForm::WatchSources()
+{
+    if (!m_watcher.files().isEmpty())
+        m_watcher.removePaths(m_watcher.files());
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
+    m_sourceStamps.clear();
+    QStringList paths;
+    for (const QString &path : SourcesOf(CurrentSettings())) {
+        if (path.isEmpty())
+            continue;
+        m_sourceStamps.insert(path, StampOf(path));
+        if (QFileInfo(path).isFile())
+            paths += path;
+        // The folder sees a file that is saved by a rename, or that comes into being.
+        const QString folder = QFileInfo(path).absolutePath();
+        if (!paths.contains(folder) && QFileInfo(folder).isDir())
+            paths += folder;
+    }
+    if (!paths.isEmpty())
+        m_watcher.addPaths(paths);
+}
+
+void CFestelForm::OnSourcesChanged()
+{
+    // Not under an open dialog or box: its owner expects the form as it left it.
+    if (QApplication::activeModalWidget() != nullptr) {
+        m_followTimer.start();
+        return;
+    }
+    bool changed = false;
+    for (auto source = m_sourceStamps.cbegin(); source != m_sourceStamps.cend(); ++source)
+        changed = changed || StampOf(source.key()) != source.value();
+    if (!changed) // another file of the same folder
+        return;
+    m_following = true;
+    RunScan();
+    m_following = false;
 }

@@ -131,7 +131,19 @@ def main():
         for expected in (("spin button", "bis vor ... Tagen"), ("spin button", "bis in ... Tagen"),
                          ("push button", "Durchsuchen")):
             assert expected in found, (expected, sorted(found))
-        print(f"{len(nodes)} accessible nodes in the main window; the options dialog read")
+        # Another program's change to the list reaches the open window.
+        # (the options closed first: a scan waits for the dialog)
+        cancel = next(node for role, name, _, node in dialog
+                      if role == "push button" and name == "Abbrechen")
+        cancel.queryAction().doAction(0)
+        with open(dates, "a", encoding="utf-8") as out:
+            out.write(f"{today.day:02d}.{today.month:02d}.{today.year - 10} Verein: # Mitglied\n")
+        followed = nodes_when(application, lambda ns: any(
+            n == "Verein: 10 Jahre Mitglied!" for r, n, _, _ in ns if r == "table cell"))
+        assert any(n == "Verein: 10 Jahre Mitglied!" for r, n, _, _ in followed if r == "table cell"), \
+            "the window follows the list"
+        print(f"{len(nodes)} accessible nodes in the main window; the options dialog read; "
+              "a change on disk followed")
     finally:
         if program is not None:
             program.send_signal(signal.SIGTERM)

@@ -567,3 +567,49 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 } // namespace
+
+// The window follows its sources on disk, as editors save them.
+class FollowTest : public FestelFormTest {
+protected:
+    // Saved the way many editors save: a new file renamed over the old one.
+    void SaveByRename(const QByteArray &content)
+    {
+        const QString temporary = m_dir.filePath("Festmark.txt.neu");
+        WriteFile(temporary, content);
+        QFile::remove(m_dir.filePath("Festmark.txt"));
+        ASSERT_TRUE(QFile::rename(temporary, m_dir.filePath("Festmark.txt")));
+    }
+    void Append(const QByteArray &line)
+    {
+        QFile file(m_dir.filePath("Festmark.txt"));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(line);
+    }
+};
+
+TEST_F(FollowTest, AChangeOnDiskIsScannedAgainWithoutRepeatingTheBoxOrTheSound)
+{
+    StoreWindow(0, 7);
+    List("14.03.1976 Anna wird # alt\n31.02.2000 Niemand\n");
+    CFestelForm &form = Form();
+    form.RunScan();
+    ASSERT_EQ(Rows().size(), 1);
+    ASSERT_EQ(m_boxes.texts.size(), 1);
+    ASSERT_EQ(m_sounds.events, QStringList{"play 151"});
+
+    // Another program appends a line: the same bad line, the same sound's row.
+    Append("20.03.2016 Verein: # Mitglied\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 2, 5000);
+    EXPECT_EQ(m_boxes.texts.size(), 1);
+    EXPECT_EQ(m_sounds.events, QStringList{"play 151"});
+
+    // Saved by a rename, with a new problem: told, and Anna's sound ends with her line.
+    SaveByRename("20.03.2016 Verein: # Mitglied\n32.01.2000 Keiner\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 1, 5000);
+    EXPECT_EQ(m_boxes.texts.size(), 2);
+    EXPECT_EQ(m_sounds.events, (QStringList{"play 151", "stop"}));
+
+    // The file renamed over is still followed.
+    Append("15.03.1976 Bernd wird # alt\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 2, 5000);
+}
