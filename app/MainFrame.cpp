@@ -40,6 +40,8 @@ CMainFrame::~CMainFrame()
 void CMainFrame::createMenus()
 {
     QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
+    fileMenu->addAction(QStringLiteral("&Liste bearbeiten..."), QKeySequence(Qt::CTRL | Qt::Key_E),
+                        m_form, &CFestelForm::OnEditList);
     fileMenu->addAction(QStringLiteral("&Optionen"), m_form, &CFestelForm::OnOptionsButton);
     fileMenu->addAction(QStringLiteral("Als &Kalender exportieren..."), m_form,
                         &CFestelForm::OnExportCalendar);
@@ -84,5 +86,7 @@ void CMainFrame::OnAppAbout()
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
     event->ignore();
+    if (!m_form->MayEnd()) // unsaved edits of the list: kept, or the end cancelled
+        return;
     emit closeRequested();
 }

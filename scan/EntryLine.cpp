@@ -122,6 +122,24 @@ const char *EntryDateProblem(std::string_view line, int &day, int &month, int &y
 
 } // namespace
 
+const char *EntryLineProblem(std::string_view line) noexcept
+{
+    int day = 0;
+    int month = 0;
+    int year = 0;
+    std::size_t dateEnd = 0;
+    return EntryDateProblem(line, day, month, year, dateEnd);
+}
+
+std::size_t EntryDateEnd(std::string_view line) noexcept
+{
+    int day = 0;
+    int month = 0;
+    int year = 0;
+    std::size_t dateEnd = 0;
+    return ParseEntryDate(line, day, month, year, &dateEnd) ? dateEnd : std::string_view::npos;
+}
+
 void AddEntryLine(DateList &list, std::string_view line, int lineNumber)
 {
     int day = 0;

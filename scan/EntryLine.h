@@ -15,3 +15,8 @@ bool IsExistingDate(int day, int month, int year) noexcept;
 // date with a four-digit year from 0001 on. The texts
 // follow the date as it is written and one separator character, and split at the first '#'.
 void AddEntryLine(DateList &list, std::string_view line, int lineNumber);
+// Why the line (UTF-8) is no entry, as the reports say it; null for an entry.
+const char *EntryLineProblem(std::string_view line) noexcept;
+// Where the date as it is written ends, and the texts before and after the first '#' begin;
+// npos where the line has no date.
+std::size_t EntryDateEnd(std::string_view line) noexcept;

@@ -2,6 +2,7 @@
 #include "ui_FestelForm.h"
 
 #include "Autostart.h"
+#include "ListEditor.h"
 #include "OptionsDlg.h"
 #include "Output.h"
 #include "ResultModel.h"
@@ -190,6 +191,34 @@ void CFestelForm::OnExportCalendar()
     FileOutput file(choice.path, SourcesOf(CurrentSettings()));
     if (!file.Ready() || !m_finder.WriteCalendar(m_window, file, choice.alarmDays))
         m_boxes.Show(this, Utf8Text(file.Failure()));
+}
+
+void CFestelForm::OnEditList()
+{
+    if (m_editor == nullptr) {
+        auto *editor = new CListEditor(m_filePath, m_oemFile, m_leapDay, m_boxes, this);
+        if (!editor->Load()) {
+            delete editor;
+            return;
+        }
+        editor->SetToday(std::chrono::sys_days{m_today()});
+        // Opened on the entry of the current row, where it comes from the date list.
+        if (const QModelIndex current = m_grid->currentIndex(); current.isValid()) {
+            const QString key = m_finder.HiddenKeyOf(m_model->Hit(current.row()).entry);
+            const qsizetype tab = key.lastIndexOf(QLatin1Char('\t'));
+            if (QFileInfo(key.mid(tab + 1)) == QFileInfo(m_filePath))
+                editor->SelectLine(key.left(tab));
+        }
+        m_editor = editor;
+    }
+    m_editor->show();
+    m_editor->raise();
+    m_editor->activateWindow();
+}
+
+bool CFestelForm::MayEnd()
+{
+    return m_editor == nullptr || m_editor->MayClose();
 }
 
 void CFestelForm::OnHideRows()

@@ -9,6 +9,7 @@
 #include <QFileSystemWatcher>
 #include <QHash>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -18,6 +19,7 @@
 #include <span>
 #include <vector>
 
+class CListEditor;
 class CMSFlexGrid;
 class CResultModel;
 class QDateTime;
@@ -53,6 +55,9 @@ public:
     void OnOptionsButton();
     void OnInfoButton();
     void OnExportCalendar(); // the rows shown, as an iCalendar file the user picks
+    void OnEditList();       // the date list in its editor, on the current row's entry
+    // Whether the program may end: the list editor's unsaved changes are asked about.
+    bool MayEnd();
 
     // Stores the settings and writes or removes the login entry; the destructor does it
     // too. False, with the reason in `problem`, when something could not be saved.
@@ -138,4 +143,5 @@ private:
     bool m_following = false;               // this scan follows a change on disk
     QString m_shownReport;                  // the problems the last box told
     QString m_soundRow;                     // the row whose year jubilee started the sound
+    QPointer<CListEditor> m_editor;         // the list's editor, while it is open
 };

@@ -94,10 +94,12 @@ TEST_F(MainFrameTest, MenuHasFileAndHelpWithTheirCommands)
     }
     EXPECT_EQ(menus, (QStringList{"&Datei", "&?"}));
     EXPECT_EQ(items,
-              (QStringList{"&Optionen", "Als &Kalender exportieren...", "&Beenden", "&Hilfethemen",
-                           "-", QString::fromUtf8("Inf&o über Festmark...")}));
+              (QStringList{"&Liste bearbeiten...", "&Optionen", "Als &Kalender exportieren...",
+                           "&Beenden", "&Hilfethemen", "-",
+                           QString::fromUtf8("Inf&o über Festmark...")}));
+    EXPECT_EQ(Command(frame, 0, 0)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
     EXPECT_TRUE(Command(frame, 1, 0)->shortcuts().contains(QKeySequence(Qt::Key_F1)));
-    EXPECT_EQ(Command(frame, 0, 2)->shortcut(), QKeySequence(QKeySequence::Quit)); // Ctrl+Q
+    EXPECT_EQ(Command(frame, 0, 3)->shortcut(), QKeySequence(QKeySequence::Quit)); // Ctrl+Q
 }
 
 // Each way out of the window reaches the application's one way out; the form, and with it
@@ -136,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, MainFrameExitTest,
                                                   }},
                                          ExitCase{"MenuCommand",
                                                   [](CMainFrame &frame) {
-                                                      Command(frame, 0, 2)->trigger();
+                                                      Command(frame, 0, 3)->trigger();
                                                   }},
                                          ExitCase{"CloseBox",
                                                   [](CMainFrame &frame) {
