@@ -96,11 +96,10 @@ QString LineOf(const EntryFields &fields)
     QString line = date;
     if (!fields.before.isEmpty())
         line += QLatin1Char(' ') + fields.before;
-    if (fields.hasCount || !fields.after.isEmpty()) {
-        line += QLatin1String(" #");
-        if (!fields.after.isEmpty())
-            line += QLatin1Char(' ') + fields.after;
-    }
+    // The count's place is written also where the line had none: its count stood at the end.
+    line += QLatin1String(" #");
+    if (!fields.after.isEmpty())
+        line += QLatin1Char(' ') + fields.after;
     return line;
 }
 

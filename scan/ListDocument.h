@@ -33,8 +33,8 @@ struct EntryFields {
     bool operator==(const EntryFields &) const = default;
 };
 EntryFields FieldsOf(const QString &line);
-// "DD.MM.YYYY before # after": a valid date as ten characters, one blank each side of '#'.
-// A line without a count and without text after it stays without '#'.
+// "DD.MM.YYYY before # after": a valid date as ten characters, one blank each side of '#'
+// (none after it when no text follows).
 QString LineOf(const EntryFields &fields);
 // Why the line is no entry, as the list's reports say it; empty for an entry.
 QString EntryProblem(const QString &line);

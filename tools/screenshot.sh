@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures under Xvfb with openbox, the example date list and 14.03.2026:
 # docs/festmark.png (the window, the example list and a small address book as a further
-# source), docs/options.png, docs/sources.png and docs/about.png (its dialogs), and the same
+# source), docs/options.png, docs/sources.png and docs/about.png (its dialogs), docs/editor.png
+# (the list editor), and the same
 # in a dark palette with an 18-point font (docs/*-dark.png).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -43,6 +44,10 @@ shoot_all() {
     sleep 1
     xdotool windowactivate --sync "$main" key alt+i
     shoot 'Info über Festmark' "about$2.png"
+    xdotool key Escape
+    sleep 1
+    xdotool windowactivate --sync "$main" key ctrl+e
+    shoot 'Datumsliste bearbeiten.*' "editor$2.png"
     xdotool key Escape
     sleep 1
     # faketime waits for the program it starts: both go.

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QUndoCommand>
@@ -228,12 +230,21 @@ CListEditor::CListEditor(const QString &path, CodePage codePage, LeapDay leapDay
     m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(CListEditModel::DateColumn, m_table->fontMetrics().horizontalAdvance(
-                                                            QStringLiteral("00.00.00000")));
-    m_table->setColumnWidth(CListEditModel::BeforeColumn,
-                            m_table->fontMetrics().averageCharWidth() * 24);
-    m_table->setColumnWidth(CListEditModel::AfterColumn,
-                            m_table->fontMetrics().averageCharWidth() * 12);
+    // Columns as wide as their headings and a usual text; rows one line high.
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const auto width = [this, &metrics](int column, const QString &sample) {
+        const QString heading =
+            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int padding = metrics.averageCharWidth() * 4;
+        m_table->setColumnWidth(column, std::max(metrics.horizontalAdvance(heading),
+                                                 metrics.horizontalAdvance(sample)) +
+                                            padding);
+    };
+    width(CListEditModel::DateColumn, QStringLiteral("00.00.0000"));
+    width(CListEditModel::BeforeColumn, QStringLiteral("Schaltjahreskind Jörg wird"));
+    width(CListEditModel::AfterColumn, QStringLiteral("Mitglied"));
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->setDefaultSectionSize(metrics.height() * 3 / 2);
     connect(m_search, &QLineEdit::textChanged, m_filter,
             &QSortFilterProxyModel::setFilterFixedString);
     auto *searchLabel = new QLabel(QStringLiteral("Su&chen:"), this);
@@ -287,13 +298,24 @@ CListEditor::CListEditor(const QString &path, CodePage codePage, LeapDay leapDay
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(searchRow);
     layout->addWidget(m_table);
-    layout->addWidget(new QLabel(QStringLiteral("Strg+N: neuer Eintrag · Tab: nächstes Feld · "
-                                                "Eingabe: fertig · Entf: entfernen · Strg+Z: "
-                                                "rückgängig · Strg+S: speichern"),
-                                 this));
+    auto *keys = new QLabel(QStringLiteral("Strg+N: neuer Eintrag · Tab: nächstes Feld · Eingabe: "
+                                           "fertig · Entf: entfernen · Strg+Z: rückgängig · "
+                                           "Strg+S: speichern"),
+                            this);
+    keys->setWordWrap(true);
+    layout->addWidget(keys);
     layout->addLayout(buttons);
     setTabOrder(m_table, add);
-    resize(m_table->fontMetrics().averageCharWidth() * 110, m_table->fontMetrics().height() * 30);
+    // Room for a usual list, within the screen also at a large font.
+    int wide = metrics.horizontalAdvance(
+                   QStringLiteral("29.05.2026: Schaltjahreskind Jörg wird 555 Monate alt!")) +
+               metrics.averageCharWidth() * 12; // the line numbers and the scroll bar
+    for (int column = 0; column < CListEditModel::NextColumn; ++column)
+        wide += m_table->columnWidth(column);
+    QSize size(wide, metrics.height() * 30);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    resize(size);
     SetToday(std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
     UpdateTitle();
 }

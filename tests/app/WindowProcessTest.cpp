@@ -384,6 +384,48 @@ TEST_F(WindowProcessTest, TabReachesInfoOptionsAndExitInTurn)
     ExpectEndsCleanly();
 }
 
+TEST_F(WindowProcessTest, TheListIsEditedByKeysAndKeepsItsCodePageAndLineEnds)
+{
+    const QByteArray list("14.03.1976 \xc4nne wird # alt\r\n"); // Windows-1252, CR LF
+    Start(list);
+    const QString window = MainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    Type(window, {"ctrl+e"});
+    const QString editor = WaitForWindow("Datumsliste bearbeiten.*");
+    ASSERT_FALSE(editor.isEmpty());
+    const auto typeText = [this](const QString &text) {
+        m_desktop->Xdotool({"type", "--delay", "60", text});
+    };
+    Type(editor, {"ctrl+n"});
+    typeText("1.4.2000");
+    Type(editor, {"Tab"});
+    typeText(QString::fromUtf8("Jörg wird"));
+    Type(editor, {"Tab"});
+    typeText("alt");
+    Type(editor, {"Return", "ctrl+s"});
+    const QByteArray saved = list + "01.04.2000 J\xf6rg wird # alt\r\n";
+    const auto onDisk = [this] {
+        QFile file(m_home.filePath("Festmark.txt"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+
+    const auto expect = [&onDisk](const QByteArray &bytes) {
+        for (int wait = 0; wait < 50 && onDisk() != bytes; ++wait)
+            QThread::msleep(100);
+        EXPECT_EQ(onDisk(), bytes);
+    };
+    expect(saved);
+
+    // The new row removed and saved, then taken back and saved: every byte as it was.
+    Type(editor, {"Delete", "ctrl+s"});
+    expect(list);
+    Type(editor, {"ctrl+z", "ctrl+s"});
+    expect(saved);
+    Type(editor, {"Escape"});
+    Type(window, {"ctrl+q"});
+    ExpectEndsCleanly();
+}
+
 } // namespace
 
 #endif

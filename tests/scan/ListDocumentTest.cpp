@@ -80,10 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "a # b\r\n14.03.1976 Anna # alt\r\n15.03.2000 J\xc3\xb6rg wird # alt\r\n"},
         WriteCase{"ChangedLineKeepsItsPlaceAndEnd", "a\r\nb\r\nc\r\n", CodePage::Ansi,
                   [](Lines &lines) {
-                      lines[1].text = "24.12.2000 Heiligabend";
+                      lines[1].text = "24.12.2000 Heiligabend #";
                       lines[1].changed = true;
                   },
-                  "a\r\n24.12.2000 Heiligabend\r\nc\r\n"},
+                  "a\r\n24.12.2000 Heiligabend #\r\nc\r\n"},
         WriteCase{"RemovedLineTakesItsEndAlong", "a\nb\nc", CodePage::Ansi,
                   [](Lines &lines) { lines.erase(lines.begin() + 1); }, "a\nc"},
         WriteCase{"Utf8MarkKept",
@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EntryFieldsTest,
                                          FieldCase{"NoCount",
                                                    "24.12.2000 Heiligabend",
                                                    {"24.12.2000", "Heiligabend", "", false},
-                                                   "24.12.2000 Heiligabend"},
+                                                   "24.12.2000 Heiligabend #"},
                                          FieldCase{"NothingAfterTheCount",
                                                    "14.03.1976 Anna: #",
                                                    {"14.03.1976", "Anna:", "", true},
