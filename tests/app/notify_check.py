@@ -155,8 +155,10 @@ def main():
         out.write(f"{other.day:02d}.{other.month:02d}.{other.year - 3} Fritz wird # alt\n")
     with open(os.path.join(work, "Festmark.txt"), "w", encoding="utf-8") as out:
         out.write("")
+    # In the sanitizer build: what Qt's and the system's libraries keep past the end is theirs.
+    suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lsan.supp")
     env = dict(os.environ, DISPLAY=display, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"),
-               PULSE_SERVER="unix:/nonexistent")
+               PULSE_SERVER="unix:/nonexistent", LSAN_OPTIONS=f"suppressions={suppressions}")
     env.pop("QT_QPA_PLATFORM", None)
     monitor_log = open(os.path.join(work, "monitor.log"), "w")
     monitor = subprocess.Popen(["dbus-monitor", "--session",
