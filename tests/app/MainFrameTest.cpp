@@ -93,10 +93,9 @@ TEST_F(MainFrameTest, MenuHasFileAndHelpWithTheirCommands)
             items.append(item->isSeparator() ? "-" : item->text());
     }
     EXPECT_EQ(menus, (QStringList{"&Datei", "&?"}));
-    EXPECT_EQ(items,
-              (QStringList{"&Liste bearbeiten...", "&Optionen", "Als &Kalender exportieren...",
-                           "&Beenden", "&Hilfethemen", "-",
-                           QString::fromUtf8("Inf&o über Festmark...")}));
+    EXPECT_EQ(items, (QStringList{"&Liste bearbeiten...", "&Optionen",
+                                  "Als &Kalender exportieren...", "&Beenden", "&Hilfethemen", "-",
+                                  QString::fromUtf8("Inf&o über Festmark...")}));
     EXPECT_EQ(Command(frame, 0, 0)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
     EXPECT_TRUE(Command(frame, 1, 0)->shortcuts().contains(QKeySequence(Qt::Key_F1)));
     EXPECT_EQ(Command(frame, 0, 3)->shortcut(), QKeySequence(QKeySequence::Quit)); // Ctrl+Q
