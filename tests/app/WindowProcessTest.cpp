@@ -384,6 +384,25 @@ TEST_F(WindowProcessTest, TabReachesInfoOptionsAndExitInTurn)
     ExpectEndsCleanly();
 }
 
+TEST_F(WindowProcessTest, TheMenuKeyHidesTheSelectedRowsEntry)
+{
+    const QDate today = QDate::currentDate();
+    Start(today.toString("dd.MM.").toUtf8() + QByteArray::number(today.year() - 50) +
+          " Anna wird # alt\n");
+    const QString window = MainWindow();
+    ASSERT_FALSE(window.isEmpty());
+    Type(window, {"Menu"});
+    QThread::msleep(500);
+    Type(window, {"u"}); // "A&usblenden"
+    QThread::msleep(500);
+    Type(window, {"ctrl+q"});
+    ExpectEndsCleanly();
+    QFile settings(SettingsFile());
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    const QByteArray saved = settings.readAll();
+    EXPECT_TRUE(saved.contains("Hidden=") && saved.contains("Anna wird")) << saved.toStdString();
+}
+
 TEST_F(WindowProcessTest, TheListIsEditedByKeysAndKeepsItsCodePageAndLineEnds)
 {
     const QByteArray list("14.03.1976 \xc4nne wird # alt\r\n"); // Windows-1252, CR LF
