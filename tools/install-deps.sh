@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-translations-l10n libgl-dev libcanberra-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb openbox xdotool pulseaudio pulseaudio-utils libcanberra-pulse python3-icalendar
-    gir1.2-ical-3.0 python3-gi at-spi2-core python3-pyatspi dbus-daemon libfaketime
+    gir1.2-ical-3.0 python3-gi at-spi2-core python3-pyatspi dbus-daemon dbus-bin libfaketime
     clang libclang-rt-14-dev clang-format clang-tidy
 )
 # Callers may ask for more, e.g. the packaging tools.
