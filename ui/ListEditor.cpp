@@ -127,7 +127,7 @@ QString CListEditModel::Next(const QString &line) const
     const auto known = m_next.constFind(line);
     if (known != m_next.constEnd())
         return *known;
-    const QString next = NextJubilee(line, m_today, m_leapDay);
+    QString next = NextJubilee(line, m_today, m_leapDay);
     m_next.insert(line, next);
     return next;
 }
