@@ -4,15 +4,11 @@
 #include "Console.h"
 #include "JubileeFinder.h"
 #include "LoginNote.h"
-#include "Notification.h"
 #include "Output.h"
 #include "Settings.h"
-#include "TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
-#include <QProcess>
 
 #include <new>
 #include <optional>
@@ -83,47 +79,11 @@ std::vector<Source> SourcesFor(const CommandLine &line, const Settings &settings
     return sources;
 }
 
-// The window, as a program of its own: the note's process ends, the window stays.
-int OpenWindow(const QString &exePath, Report &report)
-{
-    if (QProcess::startDetached(exePath, {}))
-        return kExitOk;
-    report.Say("Das Fenster ließ sich nicht öffnen (" + PrintableText(exePath.toStdString()) +
-               " startet nicht).");
-    return kExitFailure;
-}
-
-// The quiet note at login: one notification of the window's rows, nothing on a quiet day.
-// "Anzeigen" opens the window; without a notification service the window opens at once.
-int Notify(const JubileeFinder &finder, const ScanWindow &window, const QString &exePath,
-           Report &report)
-{
-    const std::optional<LoginNote> note = LoginNoteOf(finder, window);
-    if (!note)
-        return kExitOk;
-    DesktopNotification notification;
-    if (!notification.Show(QString::fromStdString(note->title), QString::fromStdString(note->body)))
-        return OpenWindow(exePath, report);
-    if (!notification.HasActions())
-        return kExitOk;
-    // Waits in the event loop until the note is answered, closed or the session ends.
-    QEventLoop loop;
-    bool chosen = false;
-    QObject::connect(&notification, &DesktopNotification::showChosen, &loop, [&] {
-        chosen = true;
-        loop.quit();
-    });
-    QObject::connect(&notification, &DesktopNotification::closed, &loop, &QEventLoop::quit);
-    const TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::received, &loop, &QEventLoop::quit);
-    loop.exec();
-    return chosen ? OpenWindow(exePath, report) : kExitOk;
-}
-
 } // namespace
 
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
-                   const QString &exePath, std::FILE *out, std::FILE *err)
+                   const QString &exePath, std::FILE *out, std::FILE *err,
+                   const ShowLoginNote &showNote)
 {
     Report report(err);
     const auto parsed = ParseCommandLine(arguments, rawArguments);
@@ -160,7 +120,17 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     if (line.command == CommandLine::Command::Notify) {
         read();
         try {
-            const int status = Notify(finder, window, exePath, report);
+            // Nothing to say on a quiet day; the note itself is the desktop's.
+            const std::optional<LoginNote> note = LoginNoteOf(finder, window);
+            int status = kExitOk;
+            if (note) {
+                std::string problem;
+                status = showNote ? showNote(*note, exePath, problem) : kExitFailure;
+                if (!showNote)
+                    problem = "--notify braucht das Fenstermodul";
+                if (!problem.empty())
+                    report.Say(problem);
+            }
             return report.Finish(finder.AllRead() ? status : kExitFailure);
         } catch (const std::bad_alloc &) {
             report.Say(TooManyRowsMessage());

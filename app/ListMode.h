@@ -1,9 +1,18 @@
 #pragma once
 
+#include "LoginNote.h"
+
 #include <QByteArrayList>
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
+#include <string>
+
+// Shows the login note (--notify) and waits for its answer: the exit status, and what went
+// wrong in `problem`. The desktop's part: the window module gives it, the terminal has none.
+using ShowLoginNote =
+    std::function<int(const LoginNote &note, const QString &exePath, std::string &problem)>;
 
 // festmark with arguments: --help, --version, --list, the scan of the window printed to
 // the terminal instead of the grid, --ics, the same as a calendar, or --notify, the same as
@@ -12,4 +21,5 @@
 // `rawArguments` are the same arguments as the bytes the terminal gave: a file name need not
 // be UTF-8.
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
-                   const QString &exePath, std::FILE *out, std::FILE *err);
+                   const QString &exePath, std::FILE *out, std::FILE *err,
+                   const ShowLoginNote &showNote = {});

@@ -1,14 +1,33 @@
 // The window as a module of its own, loaded by `festmark` only when the window is asked for:
 // the terminal's commands then load neither Qt Widgets nor the sound libraries.
 #include "FestmarkApp.h"
+#include "ListMode.h"
+#include "LoginNotification.h"
+#include "Translations.h"
 #include "WindowModuleEntry.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
+
+#include <cstdio>
 
 // Declared through the seam's type: a definition that differs from it does not compile.
 extern "C" Q_DECL_EXPORT FestmarkRunWindow festmark_run_window;
+extern "C" Q_DECL_EXPORT FestmarkRunWindow festmark_run_notify;
 
 extern "C" int festmark_run_window(int *argc, char **argv)
 {
     return RunWindow(*argc, argv);
+}
+
+extern "C" int festmark_run_notify(int *argc, char **argv)
+{
+    QCoreApplication app(*argc, argv);
+    InstallGermanTranslations();
+    QByteArrayList rawArguments;
+    for (int i = 0; i < *argc; ++i)
+        rawArguments.append(QByteArray(argv[i]));
+    return RunCommandLine(QCoreApplication::arguments(), rawArguments,
+                          QCoreApplication::applicationFilePath(), stdout, stderr,
+                          &ShowLoginNotification);
 }

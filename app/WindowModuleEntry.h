@@ -7,3 +7,6 @@ using FestmarkRunWindow = int(int *argc, char **argv);
 }
 
 inline constexpr char kRunWindowSymbol[] = "festmark_run_window";
+// festmark --notify: the terminal's command with the desktop's notification, which the
+// module holds so that the terminal's other commands load no D-Bus.
+inline constexpr char kRunNotifySymbol[] = "festmark_run_notify";

@@ -10,6 +10,7 @@
 #include <QLibrary>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -23,6 +24,37 @@ QString WindowModulePath()
     return QDir::cleanPath(programDir + QStringLiteral("/" FESTMARK_WINDOW_MODULE_INSTALLED));
 }
 
+// The module's entry `symbol`, checked before the module is mapped (a module cut short would
+// end the program by a bus error); null after saying why.
+FestmarkRunWindow *ModuleEntry(QLibrary &module, const char *symbol)
+{
+    const QString modulePath = QDir::toNativeSeparators(WindowModulePath());
+    QString problem = ModuleFileProblem(modulePath);
+    module.setFileName(modulePath);
+    const auto entry =
+        problem.isEmpty() ? reinterpret_cast<FestmarkRunWindow *>(module.resolve(symbol)) : nullptr;
+    if (entry == nullptr) {
+        if (problem.isEmpty()) // the loader's own reason, for whoever repairs it
+            problem = QStringLiteral("Das Fenstermodul %1 lässt sich nicht laden (%2).")
+                          .arg(modulePath, module.errorString());
+        std::fprintf(stderr, "festmark: %s Bitte installieren Sie Festmark neu.\n",
+                     problem.toLocal8Bit().constData());
+    }
+    return entry;
+}
+
+// --notify among the arguments (before a "--"): the desktop's note, which the module holds.
+bool AsksForTheNote(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return false;
+        if (std::strcmp(argv[i], "--notify") == 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -33,7 +65,7 @@ int main(int argc, char *argv[])
 
     // Arguments are for the terminal (help, version, the list, or a usage error), and none
     // of them needs a display; the window takes none.
-    if (argc > 1) {
+    if (argc > 1 && !AsksForTheNote(argc, argv)) {
         PrepareConsole();
         QCoreApplication app(argc, argv);
         InstallGermanTranslations();
@@ -43,21 +75,10 @@ int main(int argc, char *argv[])
         return RunCommandLine(QCoreApplication::arguments(), rawArguments,
                               QCoreApplication::applicationFilePath(), stdout, stderr);
     }
-
-    // Checked before it is mapped: a module cut short would end the program by a bus error.
-    const QString modulePath = QDir::toNativeSeparators(WindowModulePath());
-    QString problem = ModuleFileProblem(modulePath);
-    QLibrary window(modulePath);
-    const auto run = problem.isEmpty()
-                         ? reinterpret_cast<FestmarkRunWindow *>(window.resolve(kRunWindowSymbol))
-                         : nullptr;
-    if (run == nullptr) {
-        if (problem.isEmpty()) // the loader's own reason, for whoever repairs it
-            problem = QStringLiteral("Das Fenstermodul %1 lässt sich nicht laden (%2).")
-                          .arg(modulePath, window.errorString());
-        std::fprintf(stderr, "festmark: %s Bitte installieren Sie Festmark neu.\n",
-                     problem.toLocal8Bit().constData());
-        return 1;
-    }
-    return run(&argc, argv);
+    QLibrary module;
+    const bool note = argc > 1;
+    if (note)
+        PrepareConsole();
+    FestmarkRunWindow *run = ModuleEntry(module, note ? kRunNotifySymbol : kRunWindowSymbol);
+    return run == nullptr ? 1 : run(&argc, argv);
 }
