@@ -139,7 +139,8 @@ def main():
         with open(dates, "a", encoding="utf-8") as out:
             out.write(f"{today.day:02d}.{today.month:02d}.{today.year - 10} Verein: # Mitglied\n")
         followed = nodes_when(application, lambda ns: any(
-            n == "Verein: 10 Jahre Mitglied!" for r, n, _, _ in ns if r == "table cell"))
+            n == "Verein: 10 Jahre Mitglied!" for r, n, _, _ in ns if r == "table cell"),
+            seconds=30)
         assert any(n == "Verein: 10 Jahre Mitglied!" for r, n, _, _ in followed if r == "table cell"), \
             "the window follows the list"
         print(f"{len(nodes)} accessible nodes in the main window; the options dialog read; "
