@@ -14,7 +14,7 @@ Source SourceAt(const QString &path)
     return {path, QDir::toNativeSeparators(path).toStdString()};
 }
 
-QString HiddenKey(const DateList &list, std::size_t entry, const QString &path)
+QString EntryText(const DateList &list, std::size_t entry)
 {
     const std::chrono::year_month_day date = list.Day(entry).date;
     const QString day =
@@ -28,8 +28,12 @@ QString HiddenKey(const DateList &list, std::size_t entry, const QString &path)
     const std::string_view suffix = list.SuffixText(entry);
     return day + QLatin1Char(' ') +
            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) + QLatin1Char('#') +
-           QString::fromUtf8(suffix.data(), static_cast<qsizetype>(suffix.size())) +
-           QLatin1Char('\t') + path;
+           QString::fromUtf8(suffix.data(), static_cast<qsizetype>(suffix.size()));
+}
+
+QString HiddenKey(const DateList &list, std::size_t entry, const QString &path)
+{
+    return EntryText(list, entry) + QLatin1Char('\t') + path;
 }
 
 QString HiddenKeyText(const QString &key)
@@ -41,13 +45,16 @@ QString HiddenKeyText(const QString &key)
            QLatin1Char(')');
 }
 
-QString JubileeFinder::HiddenKeyOf(std::size_t entry) const
+QString JubileeFinder::SourcePathOf(std::size_t entry) const
 {
     const std::size_t source = m_entries->SourceOf(entry);
-    const QString path = source == 0
-                             ? m_paths.value(0)
-                             : QString::fromStdString(std::string(m_entries->SourceKey(source)));
-    return HiddenKey(*m_entries, entry, path);
+    return source == 0 ? m_paths.value(0)
+                       : QString::fromStdString(std::string(m_entries->SourceKey(source)));
+}
+
+QString JubileeFinder::HiddenKeyOf(std::size_t entry) const
+{
+    return HiddenKey(*m_entries, entry, SourcePathOf(entry));
 }
 
 void JubileeFinder::Read(const std::vector<Source> &sources, CodePage codePage,

@@ -50,6 +50,7 @@ public:
     // How the settings keep an entry hidden: its line and its source's file, so that it
     // stays hidden when other lines of the source change.
     QString HiddenKeyOf(std::size_t entry) const;
+    QString SourcePathOf(std::size_t entry) const; // the file the entry was read from
     // Where a 29 February's year jubilee falls in common years, for every scan after.
     void SetLeapDay(LeapDay leapDay) noexcept { m_leapDay = leapDay; }
 
@@ -75,7 +76,9 @@ private:
     LeapDay m_leapDay = LeapDay::OnlyInLeapYears;
 };
 
-// An entry's line as a date list writes it ("14.03.1976 Anna wird # alt") and its file.
+// An entry's line as a date list writes it ("14.03.1976 Anna wird # alt"), and with its file
+// as the settings keep it hidden.
+QString EntryText(const DateList &list, std::size_t entry);
 QString HiddenKey(const DateList &list, std::size_t entry, const QString &path);
 // A hidden entry as the options list it: "14.03.1976 Anna wird # alt (liste.txt)".
 QString HiddenKeyText(const QString &key);

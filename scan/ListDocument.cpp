@@ -6,7 +6,6 @@
 #include "VCard.h"
 
 #include <QHash>
-#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <map>
@@ -124,19 +123,17 @@ QString NextJubilee(const QString &line, std::chrono::sys_days today, LeapDay le
             : m_list(list)
         {
         }
-        void DayStarted(std::chrono::sys_days day) override { m_day = day; }
         void RowsFound(std::span<const ScanHit> rows) override
         {
             if (!text.empty() || rows.empty())
                 return;
-            text = DateText(m_day) + ": ";
+            text = DateText(std::chrono::sys_days{std::chrono::days{rows.front().day}}) + ": ";
             AppendRowMessage(text, m_list, rows.front());
         }
         std::string text;
 
     private:
         const DateList &m_list;
-        std::chrono::sys_days m_day{};
     } first(entry);
     const ScanWindow window = MakeScanWindow(std::chrono::year_month_day{today}, 0, kDaysAhead);
     RunWindowScan(window, entry, first, leapDay);
@@ -170,12 +167,10 @@ std::variant<ListDocument, QString> ListDocument::FromBytes(const QByteArray &by
     document.m_mark = bytes.left(start);
     if (width == 1) {
         // ANSI writes UTF-8 where the file is UTF-8 (plain ASCII is), else the ANSI page.
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        // Decoding is lazy: only the string made of it tells whether the bytes are UTF-8.
-        const QString whole = utf8.decode(QByteArrayView(bytes).sliced(start));
-        Q_UNUSED(whole)
         document.m_encoding =
-            codePage == CodePage::Ansi && !utf8.hasError() ? Encoding::Utf8 : Encoding::Page;
+            codePage == CodePage::Ansi && QByteArrayView(bytes).sliced(start).isValidUtf8()
+                ? Encoding::Utf8
+                : Encoding::Page;
     }
 
     LineDecoder decoder(codePage, CodePages{});
@@ -191,6 +186,7 @@ std::variant<ListDocument, QString> ListDocument::FromBytes(const QByteArray &by
         line.origin = static_cast<int>(document.m_lines.size());
         if (utf16) {
             line.text = utf16->decode(line.raw);
+            decoded = line.text.toStdString();
         } else {
             decoder.Decode(line.raw, decoded);
             line.text = QString::fromStdString(decoded);
@@ -201,7 +197,7 @@ std::variant<ListDocument, QString> ListDocument::FromBytes(const QByteArray &by
                 return QStringLiteral("Die Datei ist ein Adressbuch (vCard); ihre Einträge "
                                       "ändern Sie in Ihrem Adressbuchprogramm.");
         }
-        line.wasBad = !EntryProblem(line.text).isEmpty();
+        line.wasBad = EntryLineProblem(decoded) != nullptr;
         if (document.m_lineEnd.isEmpty())
             document.m_lineEnd = line.end;
         document.m_lines.push_back(std::move(line));

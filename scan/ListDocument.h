@@ -54,7 +54,6 @@ public:
 
     const QByteArray &Bytes() const noexcept { return m_bytes; }
     const std::vector<ListLine> &Lines() const noexcept { return m_lines; }
-    QString EncodingName() const;
 
     // The file's bytes for `lines`, or the German reason they cannot be written (a character
     // the encoding lacks, named with its line).
@@ -68,7 +67,7 @@ public:
 private:
     enum class Encoding { Utf8, Page, Utf16Le, Utf16Be };
 
-    QByteArray Encoded(const QString &text) const;
+    QString EncodingName() const; // for messages
 
     QByteArray m_bytes;
     QByteArray m_mark; // a byte-order mark, kept

@@ -11,7 +11,6 @@ constexpr std::size_t kMaxLines = 8;
 
 struct NoteRow {
     std::chrono::sys_days day;
-    bool today;
     bool year;
     std::string message;
 };
@@ -24,7 +23,6 @@ public:
         : m_list(list)
     {
     }
-    void DayStarted(std::chrono::sys_days day) override { m_day = day; }
     void RowsFound(std::span<const ScanHit> rows) override
     {
         for (const ScanHit &row : rows) {
@@ -35,7 +33,8 @@ public:
             if (kept.size() < kMaxLines) {
                 std::string message;
                 AppendRowMessage(message, m_list, row);
-                kept.push_back({m_day, row.today, row.jubilee.IsYear(), std::move(message)});
+                kept.push_back({std::chrono::sys_days{std::chrono::days{row.day}},
+                                row.jubilee.IsYear(), std::move(message)});
             }
         }
     }
@@ -48,7 +47,6 @@ public:
 
 private:
     const DateList &m_list;
-    std::chrono::sys_days m_day{};
 };
 
 std::string Counted(std::size_t count, const char *one, const char *many)

@@ -204,10 +204,9 @@ void CFestelForm::OnEditList()
         editor->SetToday(std::chrono::sys_days{m_today()});
         // Opened on the entry of the current row, where it comes from the date list.
         if (const QModelIndex current = m_grid->currentIndex(); current.isValid()) {
-            const QString key = m_finder.HiddenKeyOf(m_model->Hit(current.row()).entry);
-            const qsizetype tab = key.lastIndexOf(QLatin1Char('\t'));
-            if (QFileInfo(key.mid(tab + 1)) == QFileInfo(m_filePath))
-                editor->SelectLine(key.left(tab));
+            const std::size_t entry = m_model->Hit(current.row()).entry;
+            if (QFileInfo(m_finder.SourcePathOf(entry)) == QFileInfo(m_filePath))
+                editor->SelectLine(EntryText(*m_finder.Entries(), entry));
         }
         m_editor = editor;
     }

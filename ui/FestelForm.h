@@ -98,7 +98,7 @@ private:
     void OnMidnight();
     // The window follows its sources: a change on disk (also a file replaced by a new one)
     // scans again, without repeating a box or a sound for what is unchanged.
-    void WatchSources();
+    void WatchSources(const QStringList &sources);
     void OnSourcesChanged();
 
     Ui::CFestelForm *ui;

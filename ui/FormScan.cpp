@@ -109,11 +109,12 @@ void CFestelForm::RunScan()
 
 void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
 {
+    const QStringList paths = SourcesOf(CurrentSettings());
     std::vector<Source> sources;
-    for (const QString &path : SourcesOf(CurrentSettings()))
+    for (const QString &path : paths)
         sources.push_back(SourceAt(path));
     m_finder.SetLeapDay(m_leapDay);
-    WatchSources(); // before reading: a change while it reads is seen
+    WatchSources(paths); // before reading: a change while it reads is seen
     m_finder.Read(
         sources, m_oemFile,
         [&wait] {
@@ -307,9 +308,8 @@ namespace {
 
 // What tells a file's change: a new size, time or inode change (a file replaced by a new one
 // has a new status change time), or that it came or went.
-QString StampOf(const QString &path)
+QString StampOf(const QFileInfo &file)
 {
-    const QFileInfo file(path);
     if (!file.exists())
         return {};
     return QStringLiteral("%1 %2 %3")
@@ -320,27 +320,40 @@ QString StampOf(const QString &path)
 
 } // namespace
 
-void CFestelForm::WatchSources()
+void CFestelForm::WatchSources(const QStringList &sources)
 {
+    m_sourceStamps.clear();
+    QStringList files;
+    QStringList folders;
+    for (const QString &path : sources) {
+        if (path.isEmpty())
+            continue;
+        const QFileInfo file(path);
+        m_sourceStamps.insert(path, StampOf(file));
+        if (file.isFile())
+            files += path;
+        // The folder sees a file that is saved by a rename, or that comes into being.
+        if (const QFileInfo folder(file.absolutePath()); folder.isDir())
+            folders += folder.filePath();
+    }
+    folders.removeDuplicates();
+    // A rescan of the same sources leaves the watches as they are; a file replaced by a new
+    // one has lost its watch and is watched again.
+    const auto same = [](QStringList a, QStringList b) {
+        a.sort();
+        b.sort();
+        return a == b;
+    };
+    if (same(files, m_watcher.files()) && same(folders, m_watcher.directories()))
+        return;
     if (!m_watcher.files().isEmpty())
         m_watcher.removePaths(m_watcher.files());
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
-    m_sourceStamps.clear();
-    QStringList paths;
-    for (const QString &path : SourcesOf(CurrentSettings())) {
-        if (path.isEmpty())
-            continue;
-        m_sourceStamps.insert(path, StampOf(path));
-        if (QFileInfo(path).isFile())
-            paths += path;
-        // The folder sees a file that is saved by a rename, or that comes into being.
-        const QString folder = QFileInfo(path).absolutePath();
-        if (!paths.contains(folder) && QFileInfo(folder).isDir())
-            paths += folder;
-    }
-    if (!paths.isEmpty())
-        m_watcher.addPaths(paths);
+    if (!files.isEmpty())
+        m_watcher.addPaths(files);
+    if (!folders.isEmpty())
+        m_watcher.addPaths(folders);
 }
 
 void CFestelForm::OnSourcesChanged()
@@ -351,8 +364,9 @@ void CFestelForm::OnSourcesChanged()
         return;
     }
     bool changed = false;
-    for (auto source = m_sourceStamps.cbegin(); source != m_sourceStamps.cend(); ++source)
-        changed = changed || StampOf(source.key()) != source.value();
+    for (auto source = m_sourceStamps.cbegin(); source != m_sourceStamps.cend() && !changed;
+         ++source)
+        changed = StampOf(QFileInfo(source.key())) != source.value();
     if (!changed) // another file of the same folder
         return;
     m_following = true;

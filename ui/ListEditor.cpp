@@ -58,9 +58,12 @@ private:
     std::optional<ListLine> m_after;
 };
 
-QByteArray ReadWhole(const QString &path, QString *why)
+// The file as it is on disk: nothing where there is none yet; `why` says what kept it unread.
+QByteArray ReadOnDisk(const QString &path, QString *why)
 {
     QFile file(path);
+    if (!file.exists())
+        return {};
     if (!file.open(QIODevice::ReadOnly)) {
         *why = file.errorString();
         return {};
@@ -137,17 +140,19 @@ QVariant CListEditModel::data(const QModelIndex &index, int role) const
     if (!index.isValid())
         return {};
     const ListLine &line = m_lines[static_cast<std::size_t>(index.row())];
-    const QString problem = EntryProblem(line.text);
+    const bool text = role == Qt::DisplayRole || role == Qt::ToolTipRole;
     if (index.column() == NextColumn) {
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-            return problem.isEmpty() ? Next(line.text)
-                                     : QStringLiteral("Kein gültiger Eintrag: %1").arg(problem);
-        if (role == Qt::ForegroundRole && !problem.isEmpty())
-            return QColor(Qt::red);
-        return {};
+        if (!text && role != Qt::ForegroundRole)
+            return {};
+        // Worked out only for the roles that show it: a view asks for many more.
+        const QString problem = EntryProblem(line.text);
+        if (role == Qt::ForegroundRole)
+            return problem.isEmpty() ? QVariant() : QColor(Qt::red);
+        return problem.isEmpty() ? Next(line.text)
+                                 : QStringLiteral("Kein gültiger Eintrag: %1").arg(problem);
     }
-    if (role == Qt::ForegroundRole && !problem.isEmpty() && index.column() == DateColumn)
-        return QColor(Qt::red);
+    if (role == Qt::ForegroundRole && index.column() == DateColumn)
+        return EntryProblem(line.text).isEmpty() ? QVariant() : QColor(Qt::red);
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     const EntryFields fields = FieldsOf(line.text);
@@ -330,14 +335,11 @@ CListEditor::~CListEditor()
 bool CListEditor::Load()
 {
     QString why;
-    QByteArray bytes;
-    if (QFile::exists(m_path)) {
-        bytes = ReadWhole(m_path, &why);
-        if (!why.isEmpty()) {
-            m_boxes.Show(this, QStringLiteral("Die Datumsliste %1 lässt sich nicht lesen (%2).")
-                                   .arg(QDir::toNativeSeparators(m_path), why));
-            return false;
-        }
+    const QByteArray bytes = ReadOnDisk(m_path, &why);
+    if (!why.isEmpty()) {
+        m_boxes.Show(this, QStringLiteral("Die Datumsliste %1 lässt sich nicht lesen (%2).")
+                               .arg(QDir::toNativeSeparators(m_path), why));
+        return false;
     }
     auto document = ListDocument::FromBytes(bytes, m_codePage);
     if (const auto *problem = std::get_if<QString>(&document)) {
@@ -428,7 +430,7 @@ bool CListEditor::Save()
         }
     }
     QString why;
-    const QByteArray onDisk = QFile::exists(m_path) ? ReadWhole(m_path, &why) : QByteArray();
+    const QByteArray onDisk = ReadOnDisk(m_path, &why);
     if (!why.isEmpty()) {
         m_boxes.Show(this, QStringLiteral("Die Datumsliste %1 lässt sich nicht lesen (%2); "
                                           "gespeichert ist nichts.")
@@ -467,14 +469,13 @@ bool CListEditor::Save()
     for (std::size_t row = 0; row < now.size() && row < lines.size(); ++row)
         m_model->ReplaceLine(static_cast<int>(row), now[row]);
     m_undo.setClean();
-    emit saved();
     return true;
 }
 
 void CListEditor::ReadAgain()
 {
     QString why;
-    const QByteArray bytes = QFile::exists(m_path) ? ReadWhole(m_path, &why) : QByteArray();
+    const QByteArray bytes = ReadOnDisk(m_path, &why);
     auto newer = ListDocument::FromBytes(bytes, m_codePage);
     if (!why.isEmpty() || std::holds_alternative<QString>(newer)) {
         m_boxes.Show(this, QStringLiteral("%1 lässt sich nicht neu einlesen (%2).")

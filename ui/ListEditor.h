@@ -77,9 +77,6 @@ public:
     void AddEntry();       // Ctrl+N
     void RemoveSelected(); // Delete
 
-signals:
-    void saved();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

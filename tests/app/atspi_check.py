@@ -20,26 +20,14 @@ except ImportError:
     print("python3-pyatspi is not installed: skipped")
     sys.exit(77)
 
+from xdisplay import start_display  # noqa: E402
+
 LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 
 def skip(why):
     print(f"{why}: skipped")
     sys.exit(77)
-
-
-def start_display():
-    if shutil.which("Xvfb") is None:
-        skip("no Xvfb")
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24"],
-                            pass_fds=[write], stderr=subprocess.DEVNULL)
-    os.close(write)
-    with os.fdopen(read) as displays:
-        number = displays.readline().strip()
-    if not number:
-        skip("Xvfb did not start")
-    return xvfb, ":" + number
 
 
 def walk(accessible, depth=0):
@@ -81,7 +69,7 @@ def main():
         skip("no session bus (run under dbus-run-session)")
     if not os.path.exists(LAUNCHER):
         skip("no AT-SPI bus (at-spi2-core)")
-    xvfb, display = start_display()
+    xvfb, display = start_display(skip)
     work = tempfile.mkdtemp()
     os.makedirs(os.path.join(work, "config", "Orvanta"))
     runtime = os.path.join(work, "runtime")

@@ -17,6 +17,8 @@ import sys
 import tempfile
 import time
 
+from xdisplay import start_display
+
 XML = """<node><interface name="org.freedesktop.Notifications">
 <method name="GetCapabilities"><arg type="as" direction="out"/></method>
 <method name="Notify"><arg type="s"/><arg type="u"/><arg type="s"/><arg type="s"/><arg type="s"/>
@@ -130,7 +132,7 @@ def main():
     festmark = sys.argv[1]
     if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
         skip("no session bus (run under dbus-run-session)")
-    for tool in ("Xvfb", "xdotool", "dbus-monitor"):
+    for tool in ("xdotool", "dbus-monitor"):
         if shutil.which(tool) is None:
             skip(f"no {tool}")
     try:
@@ -138,12 +140,7 @@ def main():
     except ImportError:
         skip("python3-gi is not installed")
 
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24"],
-                            pass_fds=[write], stderr=subprocess.DEVNULL)
-    os.close(write)
-    with os.fdopen(read) as displays:
-        display = ":" + displays.readline().strip()
+    xvfb, display = start_display(skip)
     work = tempfile.mkdtemp()
     today = datetime.date.today()
     jubilee = os.path.join(work, "jubilaeen.txt")
