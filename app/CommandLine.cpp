@@ -12,6 +12,7 @@ namespace {
 using Command = CommandLine::Command;
 
 constexpr int kMaxAlarmDays = 365;
+constexpr int kMaxTimeoutSeconds = 600;
 
 void AddOptions(QCommandLineParser &parser)
 {
@@ -37,8 +38,18 @@ void AddOptions(QCommandLineParser &parser)
          "N"},
         {"file",
          QString::fromUtf8("Diese Datumsliste oder dieses Adressbuch (vCard) lesen statt der "
-                           "gespeicherten; mehrmals angegeben alle, in dieser Reihenfolge."),
+                           "gespeicherten; mehrmals angegeben alle, in dieser Reihenfolge. Eine "
+                           "Adresse https://NAME@server/ liest die Adressbücher des Kontos vom "
+                           "Server (CardDAV)."),
          "PFAD"},
+        {"user",
+         QString::fromUtf8("Benutzername für Adressbücher auf Servern, deren Adresse keinen "
+                           "nennt. Das Passwort kommt aus FESTMARK_PASSWORD, sonst wird "
+                           "danach gefragt."),
+         "NAME"},
+        {"timeout",
+         QString::fromUtf8("So viele Sekunden auf jeden Server warten (1 bis 600, sonst 10)."),
+         "S"},
         {"back", QString::fromUtf8("So viele Tage zurück (0 bis 3652)."), "N"},
         {"ahead", QString::fromUtf8("So viele Tage voraus (0 bis 13149)."), "N"},
         {"date", QString::fromUtf8("Als wäre heute DATUM (TT.MM.JJJJ oder JJJJ-MM-TT)."), "DATUM"},
@@ -165,6 +176,13 @@ CommandLine Parse(const QStringList &arguments, const QByteArrayList &rawArgumen
         if (!line.leapDay)
             throw UsageError{"--leap-day: erlaubt sind 29.02, 28.02 und 01.03, nicht " +
                              PrintableText(parser.value("leap-day").toStdString())};
+    }
+    if (parser.isSet("user"))
+        line.user = parser.value("user");
+    if (parser.isSet("timeout")) {
+        line.timeoutSeconds = ParseDays(parser, "timeout", kMaxTimeoutSeconds);
+        if (*line.timeoutSeconds == 0)
+            throw UsageError{"--timeout: erlaubt sind 1 bis 600, nicht 0"};
     }
     if (parser.isSet("oem"))
         line.codePage = CodePage::Oem;

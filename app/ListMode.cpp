@@ -1,5 +1,7 @@
 #include "ListMode.h"
 
+#include "AddressBookCache.h"
+#include "CardDav.h"
 #include "CommandLine.h"
 #include "Console.h"
 #include "JubileeFinder.h"
@@ -79,6 +81,61 @@ std::vector<Source> SourcesFor(const CommandLine &line, const Settings &settings
     return sources;
 }
 
+// Each address book on a server is brought up to date in its cache before the sources are
+// read. False when one failed in a way the user must mend (the login, the certificate); a
+// server that cannot be reached is only told, and its cache read.
+bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &line,
+                       Report &report)
+{
+    constexpr int kDefaultTimeoutSeconds = 10;
+    bool fine = true;
+    for (const Source &source : sources) {
+        if (!IsRemoteSource(source.path))
+            continue;
+        const auto fail = [&](const QString &why) {
+            report.Say(source.name + ": " + PrintableText(why.toStdString()));
+            fine = false;
+        };
+        if (const QString refusal = RemoteSourceRefusal(source.path); !refusal.isEmpty()) {
+            fail(refusal);
+            continue;
+        }
+        const QString user = RemoteSourceUser(source.path, line.user.value_or(QString()));
+        if (user.isEmpty()) {
+            fail(QStringLiteral("kein Benutzername: https://NAME@server/ oder --user NAME"));
+            continue;
+        }
+        std::optional<QString> password;
+        if (qEnvironmentVariableIsSet("FESTMARK_PASSWORD"))
+            password = qEnvironmentVariable("FESTMARK_PASSWORD");
+        else
+            password = ReadSecretLine(QStringLiteral("Passwort für %1 bei %2: ")
+                                          .arg(user, RemoteSourceUrl(source.path).host()));
+        if (!password) {
+            fail(QStringLiteral("kein Passwort: bitte FESTMARK_PASSWORD setzen oder festmark "
+                                "im Terminal starten"));
+            continue;
+        }
+        const SyncOutcome outcome = SyncAddressBook(
+            source.path, user, *password,
+            line.timeoutSeconds.value_or(kDefaultTimeoutSeconds) * 1000);
+        if (outcome.result == SyncOutcome::Result::Updated)
+            continue;
+        if (outcome.result != SyncOutcome::Result::Unreachable) {
+            fail(outcome.message);
+            continue;
+        }
+        const std::optional<AddressBookCache> cache =
+            LoadAddressBookCache(AddressBookCachePath(source.path));
+        QString note = QStringLiteral("Adressbuch nicht erreichbar (%1)").arg(outcome.message);
+        if (cache)
+            note += QStringLiteral("; gezeigt wird der Stand vom %1")
+                        .arg(cache->saved.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+        report.Say(source.name + ": " + PrintableText(note.toStdString()));
+    }
+    return fine;
+}
+
 } // namespace
 
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
@@ -112,7 +169,9 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
 
     JubileeFinder finder;
     finder.SetLeapDay(settings.leapDay);
+    bool remoteFine = true;
     const auto read = [&] {
+        remoteFine = SyncRemoteSources(sources, line, report);
         finder.Read(sources, settings.codePage, {}, settings.hidden);
         for (const std::string &problem : ReportLines(finder.Reports()))
             report.Say(PrintableText(problem));
@@ -131,7 +190,7 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
                 if (!problem.empty())
                     report.Say(problem);
             }
-            return report.Finish(finder.AllRead() ? status : kExitFailure);
+            return report.Finish(finder.AllRead() && remoteFine ? status : kExitFailure);
         } catch (const std::bad_alloc &) {
             report.Say(TooManyRowsMessage());
             return report.Finish(kExitFailure);
@@ -176,5 +235,5 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     }
     if (ics && events == 0)
         report.Say("Der Zeitraum enthält kein Jubiläum: der Kalender bleibt leer.");
-    return report.Finish(finder.AllRead() ? kExitOk : kExitFailure);
+    return report.Finish(finder.AllRead() && remoteFine ? kExitOk : kExitFailure);
 }

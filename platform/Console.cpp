@@ -19,6 +19,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -227,5 +228,59 @@ QString ProgramFilePath()
     }
 #else
     return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+#endif
+}
+
+std::optional<QString> ReadSecretLine(const QString &prompt)
+{
+    if (!IsTerminal(stdin))
+        return std::nullopt;
+    std::fputs(prompt.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+#ifdef _WIN32
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    GetConsoleMode(input, &mode);
+    SetConsoleMode(input, mode & ~DWORD(ENABLE_ECHO_INPUT));
+    std::wstring typed;
+    wchar_t c = 0;
+    DWORD read = 0;
+    bool ended = true;
+    while (ReadConsoleW(input, &c, 1, &read, nullptr) && read == 1) {
+        if (c == L'\r' || c == L'\n') {
+            ended = false;
+            break;
+        }
+        typed += c;
+    }
+    SetConsoleMode(input, mode);
+    std::fputc('\n', stderr);
+    if (ended)
+        return std::nullopt;
+    return QString::fromStdWString(typed);
+#else
+    termios old{};
+    const bool hidden = tcgetattr(STDIN_FILENO, &old) == 0;
+    if (hidden) {
+        termios quiet = old;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    std::string typed;
+    int c = 0;
+    bool ended = true;
+    while ((c = std::fgetc(stdin)) != EOF) {
+        if (c == '\n') {
+            ended = false;
+            break;
+        }
+        typed += static_cast<char>(c);
+    }
+    if (hidden)
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &old);
+    std::fputc('\n', stderr);
+    if (ended)
+        return std::nullopt;
+    return QString::fromUtf8(typed);
 #endif
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 // The terminal the list mode writes to.
@@ -42,3 +43,7 @@ std::string SystemErrorText(int error);
 // The program's own file, also before any Qt application object exists; a program started
 // by its bare name through PATH has no folder in argv[0].
 QString ProgramFilePath();
+
+// A password typed at the terminal: `prompt` on standard error, the typing not shown. None
+// when standard input is no terminal or ends.
+std::optional<QString> ReadSecretLine(const QString &prompt);

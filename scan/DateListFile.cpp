@@ -108,6 +108,8 @@ std::string OpenErrorText(OpenError error)
         return "symbolische Verknüpfungen im Kreis";
     case OpenError::BadName:
         return "der Dateiname enthält ein Nullzeichen";
+    case OpenError::NotCached:
+        return "noch nie vom Server gelesen";
     case OpenError::Encoding:
         return "in UTF-32 geschrieben, das Festmark nicht liest; bitte als UTF-8 oder ANSI "
                "speichern";

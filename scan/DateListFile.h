@@ -24,6 +24,7 @@ enum class OpenError {
     Encoding,     // written in an encoding that cannot be read (UTF-32)
     LinkLoop,     // symbolic links that lead round in a circle
     BadName,      // a name no file can have (a NUL character)
+    NotCached,    // an address book on a server that was never read
 };
 // None when the file cannot be read; then `error` (if given) says why.
 // `eachChunk`, when given, is called after every piece read, so that a caller can show that

@@ -1,5 +1,6 @@
 #include "JubileeFinder.h"
 
+#include "AddressBookCache.h"
 #include "RowOutput.h"
 
 #include <QDir>
@@ -11,6 +12,8 @@
 
 Source SourceAt(const QString &path)
 {
+    if (IsRemoteSource(path)) // an address, named without a password
+        return {path, RemoteSourceUrl(path).toString().toStdString()};
     return {path, QDir::toNativeSeparators(path).toStdString()};
 }
 
@@ -57,6 +60,26 @@ QString JubileeFinder::HiddenKeyOf(std::size_t entry) const
     return HiddenKey(*m_entries, entry, SourcePathOf(entry));
 }
 
+namespace {
+
+// An address book on a server is read from what was last fetched of it.
+std::optional<DateList> ReadRemoteSource(const QString &source, OpenError *error)
+{
+    std::optional<AddressBookCache> cache = LoadAddressBookCache(AddressBookCachePath(source));
+    if (!cache) {
+        *error = OpenError::NotCached;
+        return std::nullopt;
+    }
+    try {
+        return AddressBookEntries(*cache);
+    } catch (const std::bad_alloc &) {
+        *error = OpenError::OutOfMemory;
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
 void JubileeFinder::Read(const std::vector<Source> &sources, CodePage codePage,
                          const std::function<void()> &eachChunk, const QStringList &hidden)
 {
@@ -72,7 +95,9 @@ void JubileeFinder::Read(const std::vector<Source> &sources, CodePage codePage,
         report.name = source.name;
         paths += source.path;
         std::optional<DateList> list =
-            ReadDateListFile(source.path, codePage, &report.error, eachChunk);
+            IsRemoteSource(source.path)
+                ? ReadRemoteSource(source.path, &report.error)
+                : ReadDateListFile(source.path, codePage, &report.error, eachChunk);
         if (!list)
             continue;
         if (!hiddenKeys.isEmpty())

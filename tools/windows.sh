@@ -79,7 +79,8 @@ EOF
 
 qt_prefix=$cache/qt6
 build_qt() {
-    if [[ -f $qt_prefix/.complete ]]; then
+    # A cache built before Qt Network was part of it is built again.
+    if [[ -f $qt_prefix/.complete ]] && grep -qx 'network schannel' "$qt_prefix/.complete"; then
         log "Qt for Windows from the cache: $qt_prefix"
         return
     fi
@@ -107,7 +108,8 @@ build_qt() {
         -DQT_QMAKE_TARGET_MKSPEC=win32-g++ \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
         -DFEATURE_gui=ON -DFEATURE_widgets=ON -DFEATURE_testlib=ON \
-        -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF \
+        -DFEATURE_network=ON -DFEATURE_schannel=ON -DFEATURE_openssl=OFF \
+        -DFEATURE_sql=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF \
         -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_opengl=OFF \
         -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF \
         -DFEATURE_sql_sqlite=OFF -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF \
@@ -120,7 +122,7 @@ build_qt() {
     cmake --build "$cache/qt-build" --parallel "$jobs" >"$cache/qt-build.log" 2>&1 ||
         { tail -n 40 "$cache/qt-build.log" >&2; exit 1; }
     cmake --install "$cache/qt-build" >"$cache/qt-install.log" 2>&1
-    touch "$qt_prefix/.complete"
+    echo 'network schannel' >"$qt_prefix/.complete"
 }
 
 patch_qwindowswindow() {
@@ -211,15 +213,18 @@ stage() {
     mv "$stage_dir"/bin/* "$stage_dir"/
     rmdir "$stage_dir/bin"
     local dll
-    for dll in Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll; do
+    for dll in Qt6Core.dll Qt6Gui.dll Qt6Network.dll Qt6Widgets.dll; do
         cp "$qt_prefix/bin/$dll" "$stage_dir/"
     done
     for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do
         cp "/usr/lib/gcc/$triplet/12-posix/$dll" "$stage_dir/"
     done
     cp "/usr/$triplet/lib/libwinpthread-1.dll" "$stage_dir/"
-    mkdir -p "$stage_dir/plugins/platforms" "$stage_dir/plugins/styles" "$stage_dir/translations"
+    mkdir -p "$stage_dir/plugins/platforms" "$stage_dir/plugins/styles" "$stage_dir/plugins/tls" \
+        "$stage_dir/translations"
     cp "$qt_prefix/plugins/platforms/qwindows.dll" "$stage_dir/plugins/platforms/"
+    # https through Windows' own TLS (Schannel) and its certificate store.
+    cp "$qt_prefix/plugins/tls/qschannelbackend.dll" "$stage_dir/plugins/tls/"
     cp "$qt_prefix"/plugins/styles/*.dll "$stage_dir/plugins/styles/" 2>/dev/null || true
     cp /usr/share/qt6/translations/qtbase_de.qm "$stage_dir/translations/"
     printf '[Paths]\r\nPrefix=.\r\nPlugins=plugins\r\nTranslations=translations\r\n' \

@@ -1,0 +1,730 @@
+#include "CardDav.h"
+
+#include <QAuthenticator>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+constexpr qint64 kMaxAnswerBytes = qint64(256) << 20; // streamed, never held whole
+constexpr qint64 kMaxKeptBytes = qint64(128) << 20;   // of all cards of a source
+constexpr qsizetype kMaxText = qsizetype(16) << 20;   // characters of one element
+constexpr int kMaxDepth = 64;                         // of nested elements
+constexpr std::size_t kMaxResponses = 100000;         // cards or collections in one answer
+constexpr int kMaxRedirects = 5;
+constexpr int kMaxProbes = 6;
+constexpr int kMultigetBatch = 200;
+
+const QString kDav = QStringLiteral("DAV:");
+const QString kCardDav = QStringLiteral("urn:ietf:params:xml:ns:carddav");
+
+enum class Tag {
+    Other,
+    Multistatus,
+    Response,
+    Href,
+    Status,
+    Propstat,
+    Prop,
+    Getetag,
+    AddressData,
+    Resourcetype,
+    Addressbook,
+    Displayname,
+    Principal,
+    Home,
+    SyncToken,
+    ValidSyncToken,
+};
+
+Tag TagOf(QStringView ns, QStringView name)
+{
+    static const std::map<QString, Tag> dav = {
+        {QStringLiteral("multistatus"), Tag::Multistatus},
+        {QStringLiteral("response"), Tag::Response},
+        {QStringLiteral("href"), Tag::Href},
+        {QStringLiteral("status"), Tag::Status},
+        {QStringLiteral("propstat"), Tag::Propstat},
+        {QStringLiteral("prop"), Tag::Prop},
+        {QStringLiteral("getetag"), Tag::Getetag},
+        {QStringLiteral("resourcetype"), Tag::Resourcetype},
+        {QStringLiteral("displayname"), Tag::Displayname},
+        {QStringLiteral("current-user-principal"), Tag::Principal},
+        {QStringLiteral("sync-token"), Tag::SyncToken},
+        {QStringLiteral("valid-sync-token"), Tag::ValidSyncToken},
+    };
+    static const std::map<QString, Tag> cardDav = {
+        {QStringLiteral("address-data"), Tag::AddressData},
+        {QStringLiteral("addressbook"), Tag::Addressbook},
+        {QStringLiteral("addressbook-home-set"), Tag::Home},
+    };
+    const auto &table = ns == kDav ? dav : ns == kCardDav ? cardDav : std::map<QString, Tag>{};
+    const auto found = table.find(name.toString());
+    return found == table.end() ? Tag::Other : found->second;
+}
+
+int StatusCode(QStringView line) // "HTTP/1.1 404 Not Found"
+{
+    const QList<QStringView> parts = line.trimmed().split(QLatin1Char(' '));
+    return parts.size() >= 2 ? parts[1].toInt() : 0;
+}
+
+bool IsLoopback(const QString &host)
+{
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+bool SameOrigin(const QUrl &a, const QUrl &b)
+{
+    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           a.port(a.scheme() == QLatin1String("https") ? 443 : 80) ==
+               b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
+QByteArray PropfindBody(const char *props)
+{
+    return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                             "<d:propfind xmlns:d=\"DAV:\" "
+                             "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop>") +
+           props + QByteArrayLiteral("</d:prop></d:propfind>");
+}
+
+QByteArray Escaped(const QString &text)
+{
+    return text.toHtmlEscaped().toUtf8();
+}
+
+// One <response> of a multistatus, with the properties its successful propstats gave.
+struct DavResponse {
+    QString href;
+    int status = 0; // of the response itself (a removed card), 0 when it has none
+    QByteArray etag;
+    QByteArray vcard;
+    bool hasVcard = false;
+    bool isBook = false;
+    QString name;
+    QString principal;
+    QString home;
+};
+
+} // namespace
+
+// A request on its way and its answer, parsed as it arrives.
+struct CardDavSync::Answer {
+    Handler handler = nullptr;
+    QByteArray method;
+    QUrl url;
+    int depth = 0;
+    QByteArray body;
+    int redirects = 0;
+    QStringList sslErrors;
+
+    qint64 bytes = 0;
+    QXmlStreamReader xml;
+    std::vector<Tag> stack;
+    QString text;
+    DavResponse response;
+    DavResponse props; // of the propstat being read
+    int propStatus = 0;
+    std::vector<DavResponse> responses;
+    QString syncToken;
+    bool validSyncTokenError = false;
+    QString fault; // why the answer is refused, German
+    qint64 kept = 0;
+
+    int status = 0; // HTTP
+
+    void Parse();
+    void Start(Tag tag);
+    void End(Tag tag);
+    Tag Parent() const { return stack.size() >= 2 ? stack[stack.size() - 2] : Tag::Other; }
+};
+
+void CardDavSync::Answer::Parse()
+{
+    while (fault.isEmpty() && !xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            stack.push_back(TagOf(xml.namespaceUri(), xml.name()));
+            if (stack.size() > kMaxDepth)
+                fault = QStringLiteral("zu tief verschachteltes XML");
+            text.clear();
+            Start(stack.back());
+            break;
+        case QXmlStreamReader::EndElement:
+            End(stack.empty() ? Tag::Other : stack.back());
+            if (!stack.empty())
+                stack.pop_back();
+            text.clear();
+            break;
+        case QXmlStreamReader::Characters:
+            if (text.size() + xml.text().size() > kMaxText)
+                fault = QStringLiteral("ein zu großes Element");
+            else
+                text += xml.text();
+            break;
+        case QXmlStreamReader::DTD:
+        case QXmlStreamReader::EntityReference:
+            // Nobody's WebDAV needs them; they are how XML is made to explode.
+            fault = QStringLiteral("XML mit eigenen Entitäten");
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void CardDavSync::Answer::Start(Tag tag)
+{
+    if (tag == Tag::Response)
+        response = {};
+    else if (tag == Tag::Propstat) {
+        props = {};
+        propStatus = 0;
+    }
+}
+
+void CardDavSync::Answer::End(Tag tag)
+{
+    const Tag parent = Parent();
+    switch (tag) {
+    case Tag::Href:
+        if (parent == Tag::Response)
+            response.href = text.trimmed();
+        else if (parent == Tag::Principal && props.principal.isEmpty())
+            props.principal = text.trimmed();
+        else if (parent == Tag::Home && props.home.isEmpty())
+            props.home = text.trimmed();
+        break;
+    case Tag::Status:
+        if (parent == Tag::Response)
+            response.status = StatusCode(text);
+        else if (parent == Tag::Propstat)
+            propStatus = StatusCode(text);
+        break;
+    case Tag::Getetag:
+        props.etag = text.trimmed().toUtf8();
+        break;
+    case Tag::AddressData:
+        props.vcard = CardToKeep(text.toUtf8());
+        props.hasVcard = true;
+        break;
+    case Tag::Addressbook:
+        if (parent == Tag::Resourcetype)
+            props.isBook = true;
+        break;
+    case Tag::Displayname:
+        props.name = text.trimmed().left(200);
+        break;
+    case Tag::SyncToken:
+        if (parent == Tag::Multistatus)
+            syncToken = text.trimmed();
+        break;
+    case Tag::ValidSyncToken:
+        validSyncTokenError = true;
+        break;
+    case Tag::Propstat:
+        if (propStatus >= 200 && propStatus < 300) {
+            if (!props.etag.isEmpty())
+                response.etag = props.etag;
+            if (props.hasVcard) {
+                kept += props.vcard.size();
+                response.vcard = std::move(props.vcard);
+                response.hasVcard = true;
+            }
+            response.isBook = response.isBook || props.isBook;
+            if (!props.name.isEmpty())
+                response.name = props.name;
+            if (!props.principal.isEmpty())
+                response.principal = props.principal;
+            if (!props.home.isEmpty())
+                response.home = props.home;
+        }
+        break;
+    case Tag::Response:
+        if (responses.size() == kMaxResponses)
+            fault = QStringLiteral("mehr als 100000 Einträge");
+        else if (!response.href.isEmpty())
+            responses.push_back(std::move(response));
+        break;
+    default:
+        break;
+    }
+}
+
+CardDavSync::CardDavSync(Account account, std::optional<AddressBookCache> cache, int timeoutMs,
+                         QObject *parent)
+    : QObject(parent)
+    , m_account(std::move(account))
+    , m_old(std::move(cache))
+    , m_timeoutMs(timeoutMs)
+    , m_network(new QNetworkAccessManager(this))
+{
+    // The password goes only where the source's address points: redirects are followed
+    // here, never by Qt.
+    m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    m_network->setAutoDeleteReplies(false);
+    connect(m_network, &QNetworkAccessManager::authenticationRequired, this,
+            [this](QNetworkReply *reply, QAuthenticator *authenticator) {
+                // Asked once more for the same request: the login was refused.
+                if (reply->property("festmarkAsked").toBool())
+                    return;
+                reply->setProperty("festmarkAsked", true);
+                authenticator->setUser(m_account.user);
+                authenticator->setPassword(m_account.password);
+            });
+}
+
+CardDavSync::~CardDavSync()
+{
+    if (m_reply)
+        m_reply->abort();
+    delete m_reply;
+}
+
+void CardDavSync::Start()
+{
+    m_clock.start();
+    const QString refusal = RemoteSourceRefusal(m_account.url.toString());
+    if (!refusal.isEmpty()) {
+        // Said after Start() returns, as every other outcome is.
+        QTimer::singleShot(0, this, [this, refusal] { Fail(SyncOutcome::Result::Refused, refusal); });
+        return;
+    }
+    auto *limit = new QTimer(this);
+    limit->setSingleShot(true);
+    connect(limit, &QTimer::timeout, this, [this] {
+        Fail(SyncOutcome::Result::Unreachable,
+             tr("keine vollständige Antwort innerhalb von %1 s").arg(m_timeoutMs / 1000.0));
+    });
+    limit->start(m_timeoutMs);
+    Probe(m_account.url);
+}
+
+void CardDavSync::Send(const QByteArray &method, const QUrl &url, int depth,
+                       const QByteArray &body, Handler handler, int redirects)
+{
+    m_answer = std::make_unique<Answer>();
+    Answer &answer = *m_answer;
+    answer.handler = handler;
+    answer.method = method;
+    answer.url = url;
+    answer.depth = depth;
+    answer.body = body;
+    answer.redirects = redirects;
+
+    QNetworkRequest request(url);
+    request.setRawHeader("Depth", QByteArray::number(depth));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QByteArrayLiteral("application/xml; charset=utf-8"));
+    request.setRawHeader("Authorization",
+                         "Basic " + (m_account.user + QLatin1Char(':') + m_account.password)
+                                        .toUtf8()
+                                        .toBase64());
+    // The whole read's own limit comes first, with its own words.
+    request.setTransferTimeout(m_timeoutMs - static_cast<int>(m_clock.elapsed()) + 1000);
+    m_reply = m_network->sendCustomRequest(request, method, body);
+    connect(m_reply, &QNetworkReply::readyRead, this, &CardDavSync::OnReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &CardDavSync::OnReplyFinished);
+    connect(m_reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError> &errors) {
+        if (m_answer)
+            for (const QSslError &error : errors)
+                m_answer->sslErrors += error.errorString();
+    });
+}
+
+void CardDavSync::OnReadyRead()
+{
+    if (m_done || !m_reply || !m_answer)
+        return;
+    Answer &answer = *m_answer;
+    const QByteArray piece = m_reply->readAll();
+    answer.bytes += piece.size();
+    m_outcome.bytesRead += piece.size();
+    if (answer.bytes > kMaxAnswerBytes) {
+        Fail(SyncOutcome::Result::BadAnswer, tr("Die Antwort des Servers ist zu groß."));
+        return;
+    }
+    answer.xml.addData(piece);
+    answer.Parse();
+    if (!answer.fault.isEmpty())
+        Fail(SyncOutcome::Result::BadAnswer,
+             tr("Die Antwort des Servers %1 ist kein lesbares WebDAV (%2).")
+                 .arg(answer.url.host(), answer.fault));
+    else if (answer.kept > kMaxKeptBytes)
+        Fail(SyncOutcome::Result::BadAnswer, tr("Das Adressbuch ist zu groß."));
+}
+
+void CardDavSync::OnReplyFinished()
+{
+    if (m_done || !m_reply || !m_answer)
+        return;
+    if (m_reply->bytesAvailable() > 0)
+        OnReadyRead();
+    if (m_done)
+        return;
+    QNetworkReply *reply = m_reply;
+    reply->deleteLater();
+    m_reply = nullptr;
+    Answer &answer = *m_answer;
+    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QString host = answer.url.host();
+    if (reply->error() == QNetworkReply::SslHandshakeFailedError) {
+        const QString why = answer.sslErrors.isEmpty() ? reply->errorString()
+                                                       : answer.sslErrors.join(QStringLiteral("; "));
+        Fail(SyncOutcome::Result::Certificate,
+             tr("Dem Zertifikat des Servers %1 wird nicht vertraut: %2").arg(host, why));
+        return;
+    }
+    if (answer.status == 0) {
+        Fail(SyncOutcome::Result::Unreachable, reply->errorString());
+        return;
+    }
+    if (answer.status >= 300 && answer.status < 400) {
+        const QUrl target = answer.url.resolved(reply->header(QNetworkRequest::LocationHeader).toUrl());
+        if (!target.isValid() || answer.redirects >= kMaxRedirects) {
+            Fail(SyncOutcome::Result::BadAnswer, tr("Der Server leitet im Kreis um."));
+            return;
+        }
+        if (!SameOrigin(target, m_account.url)) {
+            Fail(SyncOutcome::Result::Refused,
+                 tr("Der Server leitet auf einen anderen Server um (%1). Festmark schickt das "
+                    "Passwort nur an den Server der Adresse: bitte diese Adresse eintragen.")
+                     .arg(target.toString(QUrl::RemoveUserInfo)));
+            return;
+        }
+        const QByteArray method = answer.method;
+        const QByteArray body = answer.body;
+        Send(method, target, answer.depth, body, answer.handler, answer.redirects + 1);
+        return;
+    }
+    if (answer.status == 401) {
+        Fail(SyncOutcome::Result::WrongLogin, tr("Benutzername oder Passwort falsch"));
+        return;
+    }
+    if (answer.status == 207) {
+        answer.Parse();
+        if (answer.fault.isEmpty() && answer.xml.hasError())
+            answer.fault = answer.xml.errorString();
+        if (!answer.fault.isEmpty()) {
+            Fail(SyncOutcome::Result::BadAnswer,
+                 tr("Die Antwort des Servers %1 ist kein lesbares WebDAV (%2).")
+                     .arg(host, answer.fault));
+            return;
+        }
+    }
+    (this->*answer.handler)(answer);
+}
+
+void CardDavSync::Fail(SyncOutcome::Result result, const QString &message)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_outcome.result = result;
+    m_outcome.message = message;
+    if (m_reply)
+        m_reply->abort();
+    emit Finished();
+}
+
+void CardDavSync::Succeed()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_outcome.result = SyncOutcome::Result::Updated;
+    m_result.saved = QDateTime::currentDateTime();
+    emit Finished();
+}
+
+void CardDavSync::Probe(const QUrl &url)
+{
+    if (m_probed.size() >= kMaxProbes ||
+        std::find(m_probed.begin(), m_probed.end(), url) != m_probed.end()) {
+        Fail(SyncOutcome::Result::BadAnswer,
+             tr("Unter %1 ist kein Adressbuch zu finden.").arg(m_account.url.toString()));
+        return;
+    }
+    m_probed.push_back(url);
+    Send("PROPFIND", url, 0,
+         PropfindBody("<d:resourcetype/><d:displayname/><d:current-user-principal/>"
+                      "<c:addressbook-home-set/>"),
+         &CardDavSync::OnProbe);
+}
+
+void CardDavSync::OnProbe(Answer &answer)
+{
+    const DavResponse *found = answer.status == 207 && !answer.responses.empty()
+                                   ? &answer.responses.front()
+                                   : nullptr;
+    if (found != nullptr && found->isBook) {
+        m_books.push_back({answer.url.toString(), found->name, {}, {}});
+        SyncNextBook();
+        return;
+    }
+    if (found != nullptr && !found->home.isEmpty()) {
+        Send("PROPFIND", answer.url.resolved(QUrl(found->home)), 1,
+             PropfindBody("<d:resourcetype/><d:displayname/>"), &CardDavSync::OnHome);
+        return;
+    }
+    if (found != nullptr && !found->principal.isEmpty()) {
+        const QUrl principal = answer.url.resolved(QUrl(found->principal));
+        if (std::find(m_probed.begin(), m_probed.end(), principal) == m_probed.end()) {
+            Probe(principal);
+            return;
+        }
+    }
+    if (!m_triedWellKnown) {
+        m_triedWellKnown = true;
+        Probe(m_account.url.resolved(QUrl(QStringLiteral("/.well-known/carddav"))));
+        return;
+    }
+    Fail(SyncOutcome::Result::BadAnswer,
+         tr("Unter %1 ist kein Adressbuch zu finden.").arg(m_account.url.toString()));
+}
+
+void CardDavSync::OnHome(Answer &answer)
+{
+    if (answer.status == 207)
+        for (const DavResponse &response : answer.responses)
+            if (response.isBook)
+                m_books.push_back(
+                    {answer.url.resolved(QUrl(response.href)).toString(), response.name, {}, {}});
+    if (m_books.empty()) {
+        Fail(SyncOutcome::Result::BadAnswer,
+             tr("Das Konto %1 hat keine Adressbücher.").arg(m_account.url.toString()));
+        return;
+    }
+    std::sort(m_books.begin(), m_books.end(),
+              [](const CachedBook &a, const CachedBook &b) { return a.url < b.url; });
+    SyncNextBook();
+}
+
+void CardDavSync::SyncNextBook()
+{
+    if (m_bookIndex == m_books.size()) {
+        Succeed();
+        return;
+    }
+    CachedBook &book = m_books[m_bookIndex];
+    m_cards.clear();
+    m_toFetch.clear();
+    m_fullSync = true;
+    if (m_old)
+        for (const CachedBook &old : m_old->books)
+            if (old.url == book.url) {
+                book.syncToken = old.syncToken;
+                m_cards = old.cards;
+                m_fullSync = false;
+            }
+    if (m_fullSync)
+        book.syncToken.clear();
+    Send("REPORT", QUrl(book.url), 0,
+         QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                           "<d:sync-collection xmlns:d=\"DAV:\" "
+                           "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:sync-token>") +
+             Escaped(book.syncToken) +
+             QByteArrayLiteral("</d:sync-token><d:sync-level>1</d:sync-level><d:prop>"
+                               "<d:getetag/><c:address-data/></d:prop></d:sync-collection>"),
+         &CardDavSync::OnSync);
+}
+
+void CardDavSync::OnSync(Answer &answer)
+{
+    CachedBook &book = m_books[m_bookIndex];
+    if (answer.status != 207 || answer.syncToken.isEmpty()) {
+        if (!book.syncToken.isEmpty() &&
+            (answer.validSyncTokenError || answer.status == 403 || answer.status == 409)) {
+            // The server forgot our token: read the book whole again.
+            std::erase_if(m_old->books,
+                          [&book](const CachedBook &old) { return old.url == book.url; });
+            SyncNextBook();
+            return;
+        }
+        // No sync-collection here: the cards' versions tell what changed.
+        book.syncToken.clear();
+        Send("PROPFIND", QUrl(book.url), 1, PropfindBody("<d:getetag/>"), &CardDavSync::OnEtags);
+        return;
+    }
+    const QUrl base(book.url);
+    if (m_fullSync)
+        m_cards.clear();
+    auto position = [this](const QString &href) {
+        return std::find_if(m_cards.begin(), m_cards.end(),
+                            [&href](const CachedCard &card) { return card.href == href; });
+    };
+    for (DavResponse &response : answer.responses) {
+        const QString href = base.resolved(QUrl(response.href)).path();
+        if (href == base.path())
+            continue;
+        auto card = position(href);
+        if (response.status == 404) {
+            if (card != m_cards.end())
+                m_cards.erase(card);
+            ++m_outcome.cardsChanged;
+            continue;
+        }
+        if (response.etag.isEmpty() && !response.hasVcard)
+            continue;
+        if (card == m_cards.end())
+            card = m_cards.insert(m_cards.end(), CachedCard{href, {}, {}});
+        card->etag = response.etag;
+        ++m_outcome.cardsChanged;
+        if (response.hasVcard)
+            card->vcard = std::move(response.vcard);
+        else
+            m_toFetch += href;
+    }
+    book.syncToken = answer.syncToken;
+    FetchChanged();
+}
+
+void CardDavSync::OnEtags(Answer &answer)
+{
+    if (answer.status != 207) {
+        Fail(SyncOutcome::Result::BadAnswer,
+             tr("Der Server gibt das Adressbuch %1 nicht heraus (HTTP %2).")
+                 .arg(m_books[m_bookIndex].url)
+                 .arg(answer.status));
+        return;
+    }
+    const QUrl base(m_books[m_bookIndex].url);
+    std::vector<CachedCard> listed;
+    for (const DavResponse &response : answer.responses) {
+        const QString href = base.resolved(QUrl(response.href)).path();
+        if (href == base.path() || response.etag.isEmpty())
+            continue;
+        const auto old = std::find_if(m_cards.begin(), m_cards.end(),
+                                      [&href](const CachedCard &card) { return card.href == href; });
+        if (old != m_cards.end() && old->etag == response.etag) {
+            listed.push_back(std::move(*old));
+            continue;
+        }
+        listed.push_back({href, response.etag, {}});
+        m_toFetch += href;
+        ++m_outcome.cardsChanged;
+    }
+    m_cards = std::move(listed);
+    FetchChanged();
+}
+
+void CardDavSync::FetchChanged()
+{
+    if (m_toFetch.isEmpty()) {
+        FinishBook();
+        return;
+    }
+    QByteArray body = QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                        "<c:addressbook-multiget xmlns:d=\"DAV:\" "
+                                        "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop>"
+                                        "<d:getetag/><c:address-data/></d:prop>");
+    const qsizetype batch = std::min<qsizetype>(kMultigetBatch, m_toFetch.size());
+    for (qsizetype i = 0; i < batch; ++i)
+        body += "<d:href>" + Escaped(m_toFetch[i]) + "</d:href>";
+    body += "</c:addressbook-multiget>";
+    m_toFetch.remove(0, batch);
+    Send("REPORT", QUrl(m_books[m_bookIndex].url), 1, body, &CardDavSync::OnMultiget);
+}
+
+void CardDavSync::OnMultiget(Answer &answer)
+{
+    if (answer.status != 207) {
+        Fail(SyncOutcome::Result::BadAnswer,
+             tr("Der Server gibt die Karten von %1 nicht heraus (HTTP %2).")
+                 .arg(m_books[m_bookIndex].url)
+                 .arg(answer.status));
+        return;
+    }
+    const QUrl base(m_books[m_bookIndex].url);
+    for (DavResponse &response : answer.responses) {
+        const QString href = base.resolved(QUrl(response.href)).path();
+        const auto card = std::find_if(m_cards.begin(), m_cards.end(),
+                                       [&href](const CachedCard &c) { return c.href == href; });
+        if (card == m_cards.end() || !response.hasVcard)
+            continue;
+        card->vcard = std::move(response.vcard);
+        if (!response.etag.isEmpty())
+            card->etag = response.etag;
+    }
+    FetchChanged();
+}
+
+void CardDavSync::FinishBook()
+{
+    CachedBook &book = m_books[m_bookIndex];
+    // A card the server listed but did not hand out is not known.
+    std::erase_if(m_cards, [](const CachedCard &card) { return card.vcard.isEmpty(); });
+    std::sort(m_cards.begin(), m_cards.end(),
+              [](const CachedCard &a, const CachedCard &b) { return a.href < b.href; });
+    book.cards = std::move(m_cards);
+    m_cards.clear();
+    m_result.books.push_back(book);
+    ++m_bookIndex;
+    SyncNextBook();
+}
+
+QString RemoteSourceUser(const QString &source, const QString &fallback)
+{
+    const QString user = QUrl(source).userName();
+    return user.isEmpty() ? fallback : user;
+}
+
+QString RemoteSourceRefusal(const QString &source)
+{
+    const QUrl url(source, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return QCoreApplication::translate("CardDavSync", "„%1“ ist keine gültige Adresse.")
+            .arg(source);
+    if (!url.password().isEmpty())
+        return QCoreApplication::translate(
+            "CardDavSync",
+            "Das Passwort gehört nicht in die Adresse, wo es jeder lesen kann: Festmark fragt "
+            "danach.");
+    if (url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 &&
+        !IsLoopback(url.host()))
+        return QCoreApplication::translate(
+                   "CardDavSync",
+                   "%1 ist unverschlüsselt (http): Festmark schickt Passwörter nur über https "
+                   "an einen anderen Rechner.")
+            .arg(url.toString(QUrl::RemoveUserInfo));
+    return {};
+}
+
+SyncOutcome SyncAddressBook(const QString &source, const QString &user, const QString &password,
+                            int timeoutMs)
+{
+    const QString cachePath = AddressBookCachePath(source);
+    CardDavSync sync({RemoteSourceUrl(source).adjusted(QUrl::RemoveUserInfo), user, password},
+                     LoadAddressBookCache(cachePath), timeoutMs);
+    QEventLoop loop;
+    QObject::connect(&sync, &CardDavSync::Finished, &loop, &QEventLoop::quit);
+    sync.Start();
+    loop.exec();
+    SyncOutcome outcome = sync.Outcome();
+    if (outcome.result == SyncOutcome::Result::Updated) {
+        QString why;
+        if (!SaveAddressBookCache(cachePath, sync.Result(), &why)) {
+            outcome.result = SyncOutcome::Result::BadAnswer;
+            outcome.message =
+                QCoreApplication::translate("CardDavSync",
+                                            "Der Zwischenspeicher %1 lässt sich nicht schreiben: %2")
+                    .arg(QDir::toNativeSeparators(cachePath), why);
+        }
+    }
+    return outcome;
+}

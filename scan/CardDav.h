@@ -1,0 +1,113 @@
+#pragma once
+
+#include "AddressBookCache.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QSslError>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// How reading an address book from its server ended.
+struct SyncOutcome {
+    enum class Result {
+        Updated,     // read; the cache holds the server's state
+        Unreachable, // no connection, or no answer within the time limit
+        WrongLogin,  // the server refused the user name or password
+        Certificate, // the server's certificate is not trusted
+        Refused,     // Festmark would not send the request (plain http, another host)
+        BadAnswer,   // the server answered with something that is no address book
+    };
+    Result result = Result::Unreachable;
+    QString message;      // German, naming the problem; empty when updated
+    qint64 bytesRead = 0; // of the server's answers, headers left out
+    int cardsChanged = 0; // cards fetched or removed
+};
+
+// Reads the address books of one source from its server (CardDAV, RFC 6352): from an account's
+// base address it finds them all (RFC 6764: /.well-known/carddav, the user's principal, its
+// address book home), else it reads the collection given. With a cache it asks only for what
+// changed (sync-collection, RFC 6578; the cards' ETags where a server lacks it). Every answer
+// is read as it arrives and bounded in size and time; the cache is replaced only when all
+// books were read. Runs in the thread it lives in, on that thread's event loop.
+class CardDavSync : public QObject {
+    Q_OBJECT
+public:
+    struct Account {
+        QUrl url; // without user and password
+        QString user;
+        QString password;
+    };
+    CardDavSync(Account account, std::optional<AddressBookCache> cache, int timeoutMs,
+                QObject *parent = nullptr);
+    ~CardDavSync() override;
+
+    void Start();
+    const SyncOutcome &Outcome() const { return m_outcome; }
+    // The books as read, when the outcome is Updated.
+    const AddressBookCache &Result() const { return m_result; }
+
+signals:
+    void Finished();
+
+private:
+    struct Answer;
+    using Handler = void (CardDavSync::*)(Answer &);
+
+    void Send(const QByteArray &method, const QUrl &url, int depth, const QByteArray &body,
+              Handler handler, int redirects = 0);
+    void OnReadyRead();
+    void OnReplyFinished();
+    void Fail(SyncOutcome::Result result, const QString &message);
+    void Succeed();
+
+    void Probe(const QUrl &url);
+    void OnProbe(Answer &answer);
+    void OnHome(Answer &answer);
+    void SyncNextBook();
+    void OnSync(Answer &answer);
+    void OnEtags(Answer &answer);
+    void FetchChanged();
+    void OnMultiget(Answer &answer);
+    void FinishBook();
+
+    Account m_account;
+    std::optional<AddressBookCache> m_old;
+    int m_timeoutMs;
+    QNetworkAccessManager *m_network;
+    QPointer<QNetworkReply> m_reply;
+    std::unique_ptr<Answer> m_answer;
+    QElapsedTimer m_clock;
+    SyncOutcome m_outcome;
+    AddressBookCache m_result;
+    bool m_done = false;
+
+    // Discovery
+    std::vector<QUrl> m_probed;
+    bool m_triedWellKnown = false;
+    // The book being read
+    std::vector<CachedBook> m_books;
+    std::size_t m_bookIndex = 0;
+    std::vector<CachedCard> m_cards; // its cards, as known now
+    QStringList m_toFetch;
+    bool m_fullSync = false;
+};
+
+// For the terminal: reads the source's books within the time limit, waiting on a local event
+// loop, and keeps what was read in the cache.
+SyncOutcome SyncAddressBook(const QString &source, const QString &user, const QString &password,
+                            int timeoutMs);
+// The user of a source: the address's own, else `fallback`.
+QString RemoteSourceUser(const QString &source, const QString &fallback);
+// Why Festmark will not send a password to this address (German), or empty: plain http goes
+// only to this machine, and a password never stands in the address.
+QString RemoteSourceRefusal(const QString &source);
