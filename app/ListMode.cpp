@@ -85,7 +85,7 @@ std::vector<Source> SourcesFor(const CommandLine &line, const Settings &settings
 // read. False when one failed in a way the user must mend (the login, the certificate); a
 // server that cannot be reached is only told, and its cache read.
 bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &line,
-                       Report &report)
+                       const KeyringLookup &keyring, Report &report)
 {
     constexpr int kDefaultTimeoutSeconds = 10;
     bool fine = true;
@@ -105,10 +105,13 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
             fail(QStringLiteral("kein Benutzername: https://NAME@server/ oder --user NAME"));
             continue;
         }
+        // The keyring first, then the environment (scripts, tests), then the user.
         std::optional<QString> password;
-        if (qEnvironmentVariableIsSet("FESTMARK_PASSWORD"))
+        if (keyring)
+            password = keyring(PasswordKey(source.path, user));
+        if (!password && qEnvironmentVariableIsSet("FESTMARK_PASSWORD"))
             password = qEnvironmentVariable("FESTMARK_PASSWORD");
-        else
+        if (!password)
             password = ReadSecretLine(QStringLiteral("Passwort für %1 bei %2: ")
                                           .arg(user, RemoteSourceUrl(source.path).host()));
         if (!password) {
@@ -140,7 +143,7 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
 
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
                    const QString &exePath, std::FILE *out, std::FILE *err,
-                   const ShowLoginNote &showNote)
+                   const ShowLoginNote &showNote, const KeyringLookup &keyring)
 {
     Report report(err);
     const auto parsed = ParseCommandLine(arguments, rawArguments);
@@ -171,7 +174,7 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     finder.SetLeapDay(settings.leapDay);
     bool remoteFine = true;
     const auto read = [&] {
-        remoteFine = SyncRemoteSources(sources, line, report);
+        remoteFine = SyncRemoteSources(sources, line, keyring, report);
         finder.Read(sources, settings.codePage, {}, settings.hidden);
         for (const std::string &problem : ReportLines(finder.Reports()))
             report.Say(PrintableText(problem));

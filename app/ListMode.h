@@ -7,12 +7,16 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 // Shows the login note (--notify) and waits for its answer: the exit status, and what went
 // wrong in `problem`. The desktop's part: the window module gives it, the terminal has none.
 using ShowLoginNote =
     std::function<int(const LoginNote &note, const QString &exePath, std::string &problem)>;
+
+// The password the keyring keeps under a key, if any.
+using KeyringLookup = std::function<std::optional<QString>(const QString &key)>;
 
 // festmark with arguments: --help, --version, --list, the scan of the window printed to
 // the terminal instead of the grid, --ics, the same as a calendar, or --notify, the same as
@@ -22,4 +26,4 @@ using ShowLoginNote =
 // be UTF-8.
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
                    const QString &exePath, std::FILE *out, std::FILE *err,
-                   const ShowLoginNote &showNote = {});
+                   const ShowLoginNote &showNote = {}, const KeyringLookup &keyring = {});

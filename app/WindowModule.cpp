@@ -1,6 +1,7 @@
 // The window as a module of its own, loaded by `festmark` only when the window is asked for:
 // the terminal's commands then load neither Qt Widgets nor the sound libraries.
 #include "FestmarkApp.h"
+#include "Keyring.h"
 #include "ListMode.h"
 #include "LoginNotification.h"
 #include "Translations.h"
@@ -9,11 +10,24 @@
 #include <QCoreApplication>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdio>
 
 // Declared through the seam's type: a definition that differs from it does not compile.
 extern "C" Q_DECL_EXPORT FestmarkRunWindow festmark_run_window;
 extern "C" Q_DECL_EXPORT FestmarkRunWindow festmark_run_notify;
+extern "C" Q_DECL_EXPORT FestmarkKeyringPassword festmark_keyring_password;
+
+extern "C" int festmark_keyring_password(const char16_t *key, int keyLength, char16_t *password,
+                                         int capacity)
+{
+    const std::optional<QString> stored =
+        ReadKeyringPassword(QString::fromUtf16(key, keyLength));
+    if (!stored || stored->size() > capacity)
+        return -1;
+    std::copy_n(reinterpret_cast<const char16_t *>(stored->utf16()), stored->size(), password);
+    return static_cast<int>(stored->size());
+}
 
 extern "C" int festmark_run_window(int *argc, char **argv)
 {
@@ -29,5 +43,7 @@ extern "C" int festmark_run_notify(int *argc, char **argv)
         rawArguments.append(QByteArray(argv[i]));
     return RunCommandLine(QCoreApplication::arguments(), rawArguments,
                           QCoreApplication::applicationFilePath(), stdout, stderr,
-                          &ShowLoginNotification);
+                          &ShowLoginNotification, [](const QString &key) {
+                              return ReadKeyringPassword(key);
+                          });
 }

@@ -10,3 +10,12 @@ inline constexpr char kRunWindowSymbol[] = "festmark_run_window";
 // festmark --notify: the terminal's command with the desktop's notification, which the
 // module holds so that the terminal's other commands load no D-Bus.
 inline constexpr char kRunNotifySymbol[] = "festmark_run_notify";
+
+// A stored password of an address book on a server, for the terminal, which loads the
+// module only when a source needs one: `key` and the answer in UTF-16, the answer's length,
+// or -1 when the keyring has none (`capacity` too small counts as none).
+extern "C" {
+using FestmarkKeyringPassword = int(const char16_t *key, int keyLength, char16_t *password,
+                                    int capacity);
+}
+inline constexpr char kKeyringPasswordSymbol[] = "festmark_keyring_password";

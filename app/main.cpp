@@ -11,6 +11,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -26,13 +28,14 @@ QString WindowModulePath()
 
 // The module's entry `symbol`, checked before the module is mapped (a module cut short would
 // end the program by a bus error); null after saying why.
-FestmarkRunWindow *ModuleEntry(QLibrary &module, const char *symbol)
+template <typename Entry>
+Entry *ModuleEntry(QLibrary &module, const char *symbol)
 {
     const QString modulePath = QDir::toNativeSeparators(WindowModulePath());
     QString problem = ModuleFileProblem(modulePath);
     module.setFileName(modulePath);
     const auto entry =
-        problem.isEmpty() ? reinterpret_cast<FestmarkRunWindow *>(module.resolve(symbol)) : nullptr;
+        problem.isEmpty() ? reinterpret_cast<Entry *>(module.resolve(symbol)) : nullptr;
     if (entry == nullptr) {
         if (problem.isEmpty()) // the loader's own reason, for whoever repairs it
             problem = QStringLiteral("Das Fenstermodul %1 lässt sich nicht laden (%2).")
@@ -72,13 +75,29 @@ int main(int argc, char *argv[])
         QByteArrayList rawArguments;
         for (int i = 0; i < argc; ++i)
             rawArguments.append(QByteArray(argv[i]));
+        // The keyring is the module's: only an address book on a server loads it.
+        QLibrary module;
+        const auto keyring = [&module](const QString &key) -> std::optional<QString> {
+            auto *lookup = ModuleEntry<FestmarkKeyringPassword>(module, kKeyringPasswordSymbol);
+            if (lookup == nullptr)
+                return std::nullopt;
+            constexpr int kCapacity = 4096;
+            std::u16string password(kCapacity, u'\0');
+            const int length = lookup(reinterpret_cast<const char16_t *>(key.utf16()),
+                                      static_cast<int>(key.size()),
+                                      password.data(), kCapacity);
+            if (length < 0)
+                return std::nullopt;
+            return QString::fromUtf16(password.data(), length);
+        };
         return RunCommandLine(QCoreApplication::arguments(), rawArguments,
-                              QCoreApplication::applicationFilePath(), stdout, stderr);
+                              QCoreApplication::applicationFilePath(), stdout, stderr, {},
+                              keyring);
     }
     QLibrary module;
     const bool note = argc > 1;
     if (note)
         PrepareConsole();
-    FestmarkRunWindow *run = ModuleEntry(module, note ? kRunNotifySymbol : kRunWindowSymbol);
+    auto *run = ModuleEntry<FestmarkRunWindow>(module, note ? kRunNotifySymbol : kRunWindowSymbol);
     return run == nullptr ? 1 : run(&argc, argv);
 }

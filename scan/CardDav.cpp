@@ -684,6 +684,15 @@ QString RemoteSourceUser(const QString &source, const QString &fallback)
     return user.isEmpty() ? fallback : user;
 }
 
+QString PasswordKey(const QString &source, const QString &user)
+{
+    const QUrl url(source);
+    const int port = url.port();
+    return QStringLiteral("carddav:%1@%2").arg(user, port < 0 ? url.host()
+                                                          : url.host() + QLatin1Char(':') +
+                                                                QString::number(port));
+}
+
 QString RemoteSourceRefusal(const QString &source)
 {
     const QUrl url(source, QUrl::StrictMode);

@@ -108,6 +108,8 @@ SyncOutcome SyncAddressBook(const QString &source, const QString &user, const QS
                             int timeoutMs);
 // The user of a source: the address's own, else `fallback`.
 QString RemoteSourceUser(const QString &source, const QString &fallback);
+// What the keyring keeps the password of a source's user under: one per user and server.
+QString PasswordKey(const QString &source, const QString &user);
 // Why Festmark will not send a password to this address (German), or empty: plain http goes
 // only to this machine, and a password never stands in the address.
 QString RemoteSourceRefusal(const QString &source);

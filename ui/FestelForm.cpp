@@ -5,6 +5,7 @@
 #include "ListEditor.h"
 #include "OptionsDlg.h"
 #include "Output.h"
+#include "RemoteSync.h"
 #include "ResultModel.h"
 #include "Scan.h"
 #include "Services.h"
@@ -15,7 +16,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 
 #include <cstdio>
 #include <utility>
@@ -36,6 +40,8 @@ CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget
     , m_today(&LocalToday)
     , m_saveCalendarAs(&GetCalendarExport)
     , m_exportFolder(QDir::homePath())
+    , m_remote(new RemoteSync(this))
+    , m_remoteNote(new QLabel(this))
 {
     ui->setupUi(this);
     ui->resultGrid->setModel(m_model);
@@ -86,6 +92,36 @@ CFestelForm::CFestelForm(MessageBoxService &boxes, SoundService &sounds, QWidget
     };
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, changed);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, changed);
+    CreateRemoteNote();
+}
+
+void CFestelForm::CreateRemoteNote()
+{
+    // In the window, not a box at every start: a server away for the day is no emergency.
+    m_remoteNote->setWordWrap(true);
+    m_remoteNote->setTextFormat(Qt::PlainText);
+    m_remoteNote->setAccessibleName(QStringLiteral("Hinweis zu den Adressbüchern"));
+    m_remoteNote->hide();
+    ui->formLayout->addWidget(m_remoteNote, 3, 0, 1, 2);
+    connect(m_remote, &RemoteSync::NotesChanged, this, [this] {
+        m_remoteNote->setText(m_remote->Notes());
+        m_remoteNote->setVisible(!m_remoteNote->text().isEmpty());
+    });
+    // A cache brought up to date is a changed source.
+    connect(m_remote, &RemoteSync::CacheUpdated, this, [this] { m_followTimer.start(); });
+    m_remote->SetAskPassword(
+        [this](const QString &source, const QString &user, const QString &why) -> std::optional<QString> {
+            bool ok = false;
+            QString label = QStringLiteral("Passwort für %1 bei %2:")
+                                .arg(user, RemoteSourceUrl(source).host());
+            if (!why.isEmpty())
+                label = why + QLatin1Char('\n') + label;
+            const QString password = QInputDialog::getText(
+                this, QStringLiteral("Adressbuch im Netz"), label, QLineEdit::Password, {}, &ok);
+            if (!ok)
+                return std::nullopt;
+            return password;
+        });
 }
 
 CFestelForm::~CFestelForm()

@@ -22,6 +22,8 @@
 class CListEditor;
 class CMSFlexGrid;
 class CResultModel;
+class QLabel;
+class RemoteSync;
 class QDateTime;
 class MessageBoxService;
 class QProgressBar;
@@ -49,6 +51,8 @@ public:
 
     // Scans the window around today again: caption, rows, progress bar and sound.
     void RunScan();
+    // The address books on servers: how the password is asked, how long a server is given.
+    RemoteSync &RemoteSources() { return *m_remote; }
 
     // Command handlers
     void OnExitButton();
@@ -100,6 +104,7 @@ private:
     // scans again, without repeating a box or a sound for what is unchanged.
     void WatchSources(const QStringList &sources);
     void OnSourcesChanged();
+    void CreateRemoteNote();
 
     Ui::CFestelForm *ui;
     MessageBoxService &m_boxes;
@@ -144,4 +149,6 @@ private:
     QString m_shownReport;                  // the problems the last box told
     QString m_soundRow;                     // the row whose year jubilee started the sound
     QPointer<CListEditor> m_editor;         // the list's editor, while it is open
+    RemoteSync *m_remote;                   // the address books on servers, read aside
+    QLabel *m_remoteNote;                   // what their last reads told
 };

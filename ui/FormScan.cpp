@@ -3,7 +3,9 @@
 #include "FestelForm.h"
 #include "ui_FestelForm.h"
 
+#include "AddressBookCache.h"
 #include "FlexGrid.h"
+#include "RemoteSync.h"
 #include "JubileeFinder.h"
 #include "ResultModel.h"
 #include "Scan.h"
@@ -115,6 +117,7 @@ void CFestelForm::ReadAndScan(const ScanWindow &window, WaitCursor &wait)
         sources.push_back(SourceAt(path));
     m_finder.SetLeapDay(m_leapDay);
     WatchSources(paths); // before reading: a change while it reads is seen
+    m_remote->SyncDue(paths);
     m_finder.Read(
         sources, m_oemFile,
         [&wait] {
@@ -152,8 +155,14 @@ void CFestelForm::ReportProblems()
         OfferFirstStart();
         reports = reports.subspan(1);
     }
+    // An address book on a server that was never read is being read now: the window says
+    // how that went, beside the rows, not in a box.
+    std::vector<SourceReport> told;
+    for (const SourceReport &report : reports)
+        if (report.error != OpenError::NotCached)
+            told.push_back(report);
     // A change on disk scans again: what was told of the same problems is not told again.
-    const QString message = Utf8Text(ReportMessage(reports));
+    const QString message = Utf8Text(ReportMessage(told));
     if (!message.isEmpty() && !(m_following && message == m_shownReport))
         m_boxes.Show(this, message);
     m_shownReport = message;
@@ -325,9 +334,11 @@ void CFestelForm::WatchSources(const QStringList &sources)
     m_sourceStamps.clear();
     QStringList files;
     QStringList folders;
-    for (const QString &path : sources) {
-        if (path.isEmpty())
+    for (const QString &source : sources) {
+        if (source.isEmpty())
             continue;
+        // An address book on a server changes where its cache does.
+        const QString path = IsRemoteSource(source) ? AddressBookCachePath(source) : source;
         const QFileInfo file(path);
         m_sourceStamps.insert(path, StampOf(file));
         if (file.isFile())

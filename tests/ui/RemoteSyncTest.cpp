@@ -1,0 +1,175 @@
+// Address books on servers in the window: the cached rows at once, the server read aside,
+// its news reaching the open window, and a server away told beside the rows.
+#include "AddressBookCache.h"
+#include "FestelForm.h"
+#include "Recorders.h"
+#include "RemoteSync.h"
+#include "TestSettings.h"
+
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using namespace std::chrono;
+
+QByteArray Card(const QByteArray &uid, const QByteArray &name, const QByteArray &birthday)
+{
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\nN:" + name + ";;;;\r\nFN:" + name +
+           "\r\nBDAY:" + birthday + "\r\nEND:VCARD\r\n";
+}
+
+// A port nothing listens on: a server that is away.
+int ClosedPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    return server.serverPort();
+}
+
+// Xandikos from Debian's package, on a port of its own, with its default address book.
+class Xandikos {
+public:
+    bool Start()
+    {
+        if (QStandardPaths::findExecutable("xandikos").isEmpty())
+            return false;
+        m_port = ClosedPort();
+        m_process.start("xandikos", {"--defaults", "-d", m_dir.path(), "-l", "127.0.0.1", "-p",
+                                     QString::number(m_port)});
+        for (int i = 0; i < 100; ++i) {
+            QTcpSocket probe;
+            probe.connectToHost("127.0.0.1", m_port);
+            if (probe.waitForConnected(100))
+                return true;
+            QTest::qWait(100);
+        }
+        return false;
+    }
+    ~Xandikos()
+    {
+        m_process.terminate();
+        m_process.waitForFinished();
+    }
+    QString Base() const { return QString("http://user@127.0.0.1:%1/").arg(m_port); }
+    bool Put(const QString &name, const QByteArray &card)
+    {
+        QNetworkAccessManager network;
+        QNetworkRequest request(
+            QUrl(QString("http://127.0.0.1:%1/user/contacts/addressbook/%2").arg(m_port).arg(name)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "text/vcard");
+        std::unique_ptr<QNetworkReply> reply(network.put(request, card));
+        return QTest::qWaitFor([&] { return reply->isFinished(); }, 10000) &&
+               reply->error() == QNetworkReply::NoError;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    int m_port = 0;
+};
+
+class RemoteSyncTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        StartWithDateList(m_dir.path(), "");
+        StoreSetting("Startday", 0);
+        StoreSetting("Stopday", 30);
+        qputenv("FESTMARK_PASSWORD", "geheim");
+    }
+    void TearDown() override { qunsetenv("FESTMARK_PASSWORD"); }
+
+    CFestelForm &Form(const QString &source)
+    {
+        StoreSetting("Sources", QStringList{source});
+        m_form = std::make_unique<CFestelForm>(m_boxes, m_sounds);
+        m_form->RemoteSources().SetAskPassword([this](const QString &, const QString &,
+                                                      const QString &) {
+            ++m_asked;
+            return std::optional<QString>("getippt");
+        });
+        m_form->SetToday([] { return 2026y / March / 14; });
+        m_form->RunScan();
+        return *m_form;
+    }
+    QLabel *NoteLabel() const
+    {
+        for (QLabel *label : m_form->findChildren<QLabel *>())
+            if (label->accessibleName() == "Hinweis zu den Adressbüchern")
+                return label;
+        return nullptr;
+    }
+    QStringList Rows() const { return ShownRows(*m_form); }
+
+    QTemporaryDir m_dir;
+    RecordingBoxes m_boxes;
+    RecordingSounds m_sounds;
+    std::unique_ptr<CFestelForm> m_form;
+    int m_asked = 0;
+};
+
+TEST_F(RemoteSyncTest, CachedRowsShowAtOnceAndAServerAwayIsToldBesideThem)
+{
+    const QString source = QString("http://anna@127.0.0.1:%1/").arg(ClosedPort());
+    AddressBookCache cache;
+    cache.saved = QDateTime(QDate(2026, 3, 1), QTime(9, 30));
+    cache.books.push_back({"http://127.0.0.1/anna/privat/", "Privat", "", {}});
+    cache.books.back().cards.push_back({"/anna/privat/a.vcf", "\"1\"", Card("a", "Anna", "1976-03-14")});
+    ASSERT_TRUE(SaveAddressBookCache(AddressBookCachePath(source), cache, nullptr));
+
+    Form(source);
+    EXPECT_TRUE(Rows().join('\n').contains("Anna wird 50 Jahre alt!")) << Rows().join('\n').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return NoteLabel()->text().contains("nicht erreichbar"); }, 10000));
+    EXPECT_FALSE(NoteLabel()->isHidden());
+    EXPECT_TRUE(NoteLabel()->text().contains("nicht erreichbar")) << NoteLabel()->text().toStdString();
+    EXPECT_TRUE(NoteLabel()->text().contains("Stand vom 01.03.2026 09:30"));
+    EXPECT_TRUE(m_boxes.texts.isEmpty()) << m_boxes.texts.join('\n').toStdString();
+}
+
+TEST_F(RemoteSyncTest, AnAddressBookNeverReadGivesNoBoxAndItsRowsArriveFromTheServer)
+{
+    Xandikos server;
+    if (!server.Start())
+        GTEST_SKIP() << "xandikos is not installed";
+    ASSERT_TRUE(server.Put("b.vcf", Card("b", "Bert", "2016-03-20")));
+
+    Form(server.Base());
+    EXPECT_TRUE(m_boxes.texts.isEmpty()) << m_boxes.texts.join('\n').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Rows().join('\n').contains("Bert wird 10"); }, 15000))
+        << Rows().join('\n').toStdString();
+
+    // Another read, within the quarter of an hour, is not made; after it, a new card comes.
+    ASSERT_TRUE(server.Put("c.vcf", Card("c", "Cora", "2006-03-21")));
+    m_form->RunScan();
+    QTest::qWait(500);
+    EXPECT_FALSE(Rows().join('\n').contains("Cora"));
+}
+
+TEST_F(RemoteSyncTest, WithoutAStoredPasswordTheUserIsAsked)
+{
+    Xandikos server;
+    if (!server.Start())
+        GTEST_SKIP() << "xandikos is not installed";
+    ASSERT_TRUE(server.Put("b.vcf", Card("b", "Bert", "2016-03-20")));
+    qunsetenv("FESTMARK_PASSWORD");
+
+    Form(server.Base());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Rows().join('\n').contains("Bert"); }, 15000))
+        << NoteLabel()->text().toStdString();
+    EXPECT_EQ(m_asked, 1);
+}
+
+} // namespace
