@@ -517,6 +517,11 @@ void CardDavSync::OnHome(Answer &answer)
 
 void CardDavSync::SyncNextBook()
 {
+    if (m_findOnly) {
+        m_result.books = m_books;
+        Succeed();
+        return;
+    }
     if (m_bookIndex == m_books.size()) {
         Succeed();
         return;

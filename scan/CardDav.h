@@ -51,6 +51,8 @@ public:
                 QObject *parent = nullptr);
     ~CardDavSync() override;
 
+    // Only finds the address books (their addresses and names), reading no cards.
+    void SetFindOnly(bool findOnly) { m_findOnly = findOnly; }
     void Start();
     const SyncOutcome &Outcome() const { return m_outcome; }
     // The books as read, when the outcome is Updated.
@@ -90,6 +92,7 @@ private:
     SyncOutcome m_outcome;
     AddressBookCache m_result;
     bool m_done = false;
+    bool m_findOnly = false;
 
     // Discovery
     std::vector<QUrl> m_probed;

@@ -1,5 +1,7 @@
 #include "SourcesDlg.h"
 
+#include "RemoteBookDlg.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -19,11 +21,18 @@ QString ChooseSource(QWidget *parent)
         QStringLiteral("Datumslisten und Adressbücher (*.txt *.vcf *.vcard);;Alle Dateien (*)"));
 }
 
+QStringList ChooseRemoteBooks(QWidget *parent)
+{
+    CRemoteBookDlg dialog(parent);
+    return dialog.exec() == QDialog::Accepted ? dialog.sources() : QStringList();
+}
+
 } // namespace
 
 CSourcesDlg::CSourcesDlg(const QStringList &sources, QWidget *parent)
     : QDialog(parent)
     , m_browse(&ChooseSource)
+    , m_findRemote(&ChooseRemoteBooks)
     , m_list(new QListWidget(this))
     , m_remove(new QPushButton(QStringLiteral("&Entfernen"), this))
     , m_up(new QPushButton(QStringLiteral("Nach &oben"), this))
@@ -31,8 +40,9 @@ CSourcesDlg::CSourcesDlg(const QStringList &sources, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Weitere Quellen"));
     auto *intro = new QLabel(QStringLiteral("Festmark liest nach der Datumsliste auch diese "
-                                            "Datumslisten und Adressbücher (vCard). An einem "
-                                            "Tag kommen die Jubiläen der oberen zuerst."),
+                                            "Datumslisten und Adressbücher (vCard-Dateien oder "
+                                            "Adressbücher im Netz). An einem Tag kommen die "
+                                            "Jubiläen der oberen zuerst."),
                              this);
     intro->setWordWrap(true);
     intro->setBuddy(m_list);
@@ -45,10 +55,13 @@ CSourcesDlg::CSourcesDlg(const QStringList &sources, QWidget *parent)
 
     auto *add = new QPushButton(QStringLiteral("&Hinzufügen..."), this);
     add->setAccessibleDescription(QStringLiteral("Eine Datumsliste oder ein Adressbuch wählen"));
+    auto *remote = new QPushButton(QStringLiteral("Adressbuch im &Netz..."), this);
+    remote->setAccessibleDescription(
+        QStringLiteral("Adressbücher auf einem CardDAV-Server suchen und hinzufügen"));
     m_remove->setAccessibleDescription(QStringLiteral("Die gewählten Quellen entfernen"));
     m_up->setAccessibleDescription(QStringLiteral("Die gewählte Quelle eine Stelle nach oben"));
     m_down->setAccessibleDescription(QStringLiteral("Die gewählte Quelle eine Stelle nach unten"));
-    for (QPushButton *button : {add, m_remove, m_up, m_down})
+    for (QPushButton *button : {add, remote, m_remove, m_up, m_down})
         button->setAutoDefault(false);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -56,7 +69,7 @@ CSourcesDlg::CSourcesDlg(const QStringList &sources, QWidget *parent)
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
 
     auto *side = new QVBoxLayout;
-    for (QPushButton *button : {add, m_remove, m_up, m_down})
+    for (QPushButton *button : {add, remote, m_remove, m_up, m_down})
         side->addWidget(button);
     side->addStretch();
     auto *layout = new QGridLayout(this);
@@ -66,6 +79,7 @@ CSourcesDlg::CSourcesDlg(const QStringList &sources, QWidget *parent)
     layout->addWidget(buttons, 2, 0, 1, 2);
 
     connect(add, &QPushButton::clicked, this, &CSourcesDlg::OnAdd);
+    connect(remote, &QPushButton::clicked, this, &CSourcesDlg::OnAddRemote);
     connect(m_remove, &QPushButton::clicked, this, &CSourcesDlg::OnRemove);
     connect(m_up, &QPushButton::clicked, this, [this] { Move(-1); });
     connect(m_down, &QPushButton::clicked, this, [this] { Move(1); });
@@ -103,6 +117,18 @@ void CSourcesDlg::OnAdd()
     m_list->addItem(path);
     m_list->setCurrentRow(m_list->count() - 1);
     m_list->setFocus();
+}
+
+void CSourcesDlg::OnAddRemote()
+{
+    const QStringList found = m_findRemote(this);
+    for (const QString &source : found)
+        if (m_list->findItems(source, Qt::MatchExactly).isEmpty())
+            m_list->addItem(source);
+    if (!found.isEmpty()) {
+        m_list->setCurrentRow(m_list->count() - 1);
+        m_list->setFocus();
+    }
 }
 
 void CSourcesDlg::OnRemove()

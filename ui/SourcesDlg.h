@@ -19,14 +19,17 @@ public:
 
     QStringList sources() const;
 
-    // The file-open dialog; tests put an answer of their own in its place.
+    // The file-open dialog, and the dialog of address books on servers; tests put answers
+    // of their own in their place.
     std::function<QString(QWidget *)> m_browse;
+    std::function<QStringList(QWidget *)> m_findRemote;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void OnAdd();
+    void OnAddRemote();
     void OnRemove();
     void Move(int by);
     void UpdateButtons();

@@ -3,10 +3,15 @@
 #include "AddressBookCache.h"
 #include "FestelForm.h"
 #include "Recorders.h"
+#include "RemoteBookDlg.h"
 #include "RemoteSync.h"
 #include "TestSettings.h"
 
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -63,6 +68,21 @@ public:
         m_process.waitForFinished();
     }
     QString Base() const { return QString("http://user@127.0.0.1:%1/").arg(m_port); }
+    bool MakeBook(const QString &path, const QByteArray &name)
+    {
+        QNetworkAccessManager network;
+        QNetworkRequest request(QUrl(QString("http://127.0.0.1:%1%2").arg(m_port).arg(path)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/xml");
+        std::unique_ptr<QNetworkReply> reply(network.sendCustomRequest(
+            request, "MKCOL",
+            "<?xml version=\"1.0\"?><D:mkcol xmlns:D=\"DAV:\" "
+            "xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop><D:resourcetype>"
+            "<D:collection/><C:addressbook/></D:resourcetype><D:displayname>" +
+                name + "</D:displayname></D:prop></D:set></D:mkcol>"));
+        return QTest::qWaitFor([&] { return reply->isFinished(); }, 10000) &&
+               reply->error() == QNetworkReply::NoError;
+    }
+    int Port() const { return m_port; }
     bool Put(const QString &name, const QByteArray &card)
     {
         QNetworkAccessManager network;
@@ -171,5 +191,50 @@ TEST_F(RemoteSyncTest, WithoutAStoredPasswordTheUserIsAsked)
         << NoteLabel()->text().toStdString();
     EXPECT_EQ(m_asked, 1);
 }
+
+struct DialogCase {
+    const char *name;
+    bool chooseAll;
+};
+
+class RemoteBookDlgTest : public testing::TestWithParam<DialogCase> {};
+
+TEST_P(RemoteBookDlgTest, FindsTheAccountsAddressBooksAndGivesTheChosenOnes)
+{
+    Xandikos server;
+    if (!server.Start())
+        GTEST_SKIP() << "xandikos is not installed";
+    ASSERT_TRUE(server.MakeBook("/user/contacts/arbeit/", "Arbeit"));
+
+    CRemoteBookDlg dialog;
+    const QList<QLineEdit *> fields = dialog.findChildren<QLineEdit *>();
+    ASSERT_EQ(fields.size(), 3);
+    QTest::keyClicks(fields[0], QString("http://127.0.0.1:%1").arg(server.Port()));
+    QTest::keyClicks(fields[1], "user");
+    QTest::keyClicks(fields[2], "geheim");
+    QPushButton *find = nullptr;
+    for (QPushButton *button : dialog.findChildren<QPushButton *>())
+        if (button->text() == "&Suchen")
+            find = button;
+    ASSERT_NE(find, nullptr);
+    QTest::mouseClick(find, Qt::LeftButton);
+    QListWidget &books = *dialog.findChild<QListWidget *>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return books.count() == 2; }, 10000));
+    EXPECT_TRUE(books.item(0)->text().contains("addressbook"));
+    EXPECT_TRUE(books.item(1)->text().startsWith("Arbeit"));
+    if (!GetParam().chooseAll)
+        books.item(0)->setCheckState(Qt::Unchecked);
+    dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+
+    const QString base = QString("http://user@127.0.0.1:%1/").arg(server.Port());
+    EXPECT_EQ(dialog.sources(), GetParam().chooseAll
+                                    ? QStringList{base}
+                                    : QStringList{base + "user/contacts/arbeit/"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, RemoteBookDlgTest,
+                         testing::Values(DialogCase{"AllTheAccountsBooks", true},
+                                         DialogCase{"OneOfThem", false}),
+                         [](const auto &info) { return info.param.name; });
 
 } // namespace
