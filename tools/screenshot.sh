@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures under Xvfb with openbox, the example date list and 14.03.2026:
 # docs/festmark.png (the window, the example list and a small address book as a further
-# source), docs/options.png, docs/sources.png and docs/about.png (its dialogs), docs/editor.png
+# source), docs/options.png, docs/sources.png, docs/remote.png and docs/about.png (its
+# dialogs), docs/editor.png
 # (the list editor), and the same
 # in a dark palette with an 18-point font (docs/*-dark.png).
 set -euo pipefail
@@ -38,6 +39,10 @@ shoot_all() {
     shoot 'Festmark-Optionen' "options$2.png"
     xdotool key alt+q
     shoot 'Weitere Quellen' "sources$2.png"
+    xdotool key alt+n
+    shoot 'Adressbuch im Netz' "remote$2.png"
+    xdotool key Escape
+    sleep 1
     xdotool key Escape
     sleep 1
     xdotool key Escape
