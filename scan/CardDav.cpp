@@ -21,6 +21,7 @@ constexpr qint64 kMaxKeptBytes = qint64(128) << 20;   // of all cards of a sourc
 constexpr qsizetype kMaxText = qsizetype(16) << 20;   // characters of one element
 constexpr int kMaxDepth = 64;                         // of nested elements
 constexpr std::size_t kMaxResponses = 100000;         // cards or collections in one answer
+constexpr qint64 kReadBuffer = qint64(1) << 20;
 constexpr int kMaxRedirects = 5;
 constexpr int kMaxProbes = 6;
 constexpr int kMultigetBatch = 200;
@@ -87,12 +88,31 @@ bool IsLoopback(const QString &host)
     return !address.isNull() && address.isLoopback();
 }
 
-bool SameOrigin(const QUrl &a, const QUrl &b)
+int PortOf(const QUrl &url)
 {
-    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
-           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
-           a.port(a.scheme() == QLatin1String("https") ? 443 : 80) ==
-               b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
+    return url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443
+                                                                                           : 80);
+}
+
+// Where the password may go besides the source's own address: the same server, or over
+// https another server of the same domain (iCloud answers from pNN-contacts.icloud.com for
+// contacts.icloud.com). Never to another machine by its number, never without TLS.
+bool MayCarryPassword(const QUrl &source, const QUrl &target)
+{
+    if (source.scheme().compare(target.scheme(), Qt::CaseInsensitive) != 0)
+        return false;
+    const QString from = source.host().toLower();
+    const QString to = target.host().toLower();
+    if (from == to)
+        return PortOf(source) == PortOf(target);
+    if (target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0 ||
+        !QHostAddress(from).isNull() || !QHostAddress(to).isNull())
+        return false;
+    const QStringList labels = from.split(QLatin1Char('.'));
+    if (labels.size() < 3)
+        return false;
+    const QString domain = labels[labels.size() - 2] + QLatin1Char('.') + labels.back();
+    return to.endsWith(QLatin1Char('.') + domain);
 }
 
 QByteArray PropfindBody(const char *props)
@@ -301,8 +321,7 @@ void CardDavSync::Start()
     m_clock.start();
     const QString refusal = RemoteSourceRefusal(m_account.url.toString());
     if (!refusal.isEmpty()) {
-        // Said after Start() returns, as every other outcome is.
-        QTimer::singleShot(0, this, [this, refusal] { Fail(SyncOutcome::Result::Refused, refusal); });
+        Fail(SyncOutcome::Result::Refused, refusal);
         return;
     }
     auto *limit = new QTimer(this);
@@ -318,6 +337,15 @@ void CardDavSync::Start()
 void CardDavSync::Send(const QByteArray &method, const QUrl &url, int depth,
                        const QByteArray &body, Handler handler, int redirects)
 {
+    // An address a server names (a principal, a home, a book) is held to the same rule as
+    // a redirect.
+    if (!MayCarryPassword(m_account.url, url)) {
+        Fail(SyncOutcome::Result::Refused,
+             tr("Der Server verweist auf einen anderen Server (%1). Festmark schickt das "
+                "Passwort nur an den Server der Adresse: bitte diese Adresse eintragen.")
+                 .arg(url.toString(QUrl::RemoveUserInfo)));
+        return;
+    }
     m_answer = std::make_unique<Answer>();
     Answer &answer = *m_answer;
     answer.handler = handler;
@@ -338,6 +366,12 @@ void CardDavSync::Send(const QByteArray &method, const QUrl &url, int depth,
     // The whole read's own limit comes first, with its own words.
     request.setTransferTimeout(m_timeoutMs - static_cast<int>(m_clock.elapsed()) + 1000);
     m_reply = m_network->sendCustomRequest(request, method, body);
+    // Read no faster than the answer is parsed: an endless one must not fill the memory.
+    // Qt passes the limit on to its network thread only once the request has started, and
+    // a request with a body starts from the event loop: the limit is set after that.
+    QMetaObject::invokeMethod(
+        m_reply, [reply = m_reply.data()] { reply->setReadBufferSize(kReadBuffer); },
+        Qt::QueuedConnection);
     connect(m_reply, &QNetworkReply::readyRead, this, &CardDavSync::OnReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &CardDavSync::OnReplyFinished);
     connect(m_reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError> &errors) {
@@ -400,7 +434,7 @@ void CardDavSync::OnReplyFinished()
             Fail(SyncOutcome::Result::BadAnswer, tr("Der Server leitet im Kreis um."));
             return;
         }
-        if (!SameOrigin(target, m_account.url)) {
+        if (!MayCarryPassword(m_account.url, target)) {
             Fail(SyncOutcome::Result::Refused,
                  tr("Der Server leitet auf einen anderen Server um (%1). Festmark schickt das "
                     "Passwort nur an den Server der Adresse: bitte diese Adresse eintragen.")
@@ -439,7 +473,8 @@ void CardDavSync::Fail(SyncOutcome::Result result, const QString &message)
     m_outcome.message = message;
     if (m_reply)
         m_reply->abort();
-    emit Finished();
+    // Told from the event loop, never from inside Start() or a caller's own call.
+    QMetaObject::invokeMethod(this, &CardDavSync::Finished, Qt::QueuedConnection);
 }
 
 void CardDavSync::Succeed()
@@ -449,7 +484,7 @@ void CardDavSync::Succeed()
     m_done = true;
     m_outcome.result = SyncOutcome::Result::Updated;
     m_result.saved = QDateTime::currentDateTime();
-    emit Finished();
+    QMetaObject::invokeMethod(this, &CardDavSync::Finished, Qt::QueuedConnection);
 }
 
 void CardDavSync::Probe(const QUrl &url)
