@@ -44,8 +44,8 @@ void AddOptions(QCommandLineParser &parser)
          "PFAD"},
         {"user",
          QString::fromUtf8("Benutzername für Adressbücher auf Servern, deren Adresse keinen "
-                           "nennt. Das Passwort kommt aus FESTMARK_PASSWORD, sonst wird "
-                           "danach gefragt."),
+                           "nennt. Das Passwort kommt aus dem Schlüsselbund, sonst aus "
+                           "FESTMARK_PASSWORD, sonst wird danach gefragt."),
          "NAME"},
         {"timeout",
          QString::fromUtf8("So viele Sekunden auf jeden Server warten (1 bis 600, sonst 10)."),

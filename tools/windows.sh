@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Festmark for Windows on Debian 12 and checks it there: installs mingw-w64, wine and
-# NSIS, builds Qt 6 for Windows once from Debian's own qt6-base source (kept in a cache folder
-# outside the checkout), cross-builds Festmark with its tests into build-windows/, runs the
+# NSIS, builds Qt 6 and QtKeychain for Windows once from Debian's own source (kept in a cache
+# folder outside the checkout), cross-builds Festmark with its tests into build-windows/, runs the
 # tests under wine in a throwaway prefix, builds the installer and tries it under wine.
 #
 #   tools/windows.sh            everything
@@ -30,8 +30,10 @@ binutils-mingw-w64-x86-64 wine wine64 libwine-dev nsis dpkg-dev perl xvfb" \
 }
 
 # An apt configuration of our own with the deb-src twins of the machine's deb sources, so
-# that the source package can be fetched without touching the system's apt setup.
-fetch_qt_source() {
+# that a source package ($1) can be fetched and unpacked into $2 without touching the
+# system's apt setup.
+fetch_source() {
+    local package=$1 target=$2
     local apt=$cache/apt src=$cache/src
     rm -rf "$apt"
     mkdir -p "$apt/sources.list.d" "$apt/lists/partial" "$apt/archives/partial" "$src"
@@ -52,13 +54,13 @@ fetch_qt_source() {
         -o "Dir::Etc::SourceParts=$apt/sources.list.d"
         -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache::Archives=$apt/archives"
         -o "Dir::Cache::pkgcache=" -o "Dir::Cache::srcpkgcache=" -o APT::Sandbox::User=root)
-    log "fetching the qt6-base source package"
+    log "fetching the $package source package"
     apt-get "${opts[@]}" -qq update
-    (cd "$src" && apt-get "${opts[@]}" -qq source --download-only qt6-base)
+    (cd "$src" && apt-get "${opts[@]}" -qq source --download-only "$package")
     local dsc
-    dsc=$(ls "$src"/qt6-base_*.dsc | head -n1)
-    rm -rf "$src/qtbase"
-    dpkg-source --no-check -x "$dsc" "$src/qtbase" >/dev/null
+    dsc=$(ls "$src/${package}"_*.dsc | head -n1)
+    rm -rf "$target"
+    dpkg-source --no-check -x "$dsc" "$target" >/dev/null
 }
 
 write_toolchain() {
@@ -84,7 +86,7 @@ build_qt() {
         log "Qt for Windows from the cache: $qt_prefix"
         return
     fi
-    fetch_qt_source
+    fetch_source qt6-base "$cache/src/qtbase"
     write_toolchain
     local src=$cache/src/qtbase
     # Debian's tarball leaves out the tablet headers; wine's are the same API.
@@ -146,13 +148,36 @@ build_gtest() {
     touch "$gtest_prefix/.complete"
 }
 
+# QtKeychain for Windows (the Credential Manager), from Debian's own source, against the Qt
+# above.
+keychain_prefix=$cache/qtkeychain
+build_keychain() {
+    if [[ -f $keychain_prefix/.complete ]]; then
+        log "QtKeychain for Windows from the cache: $keychain_prefix"
+        return
+    fi
+    fetch_source qtkeychain "$cache/src/qtkeychain"
+    rm -rf "$cache/keychain-build" "$keychain_prefix"
+    log "building QtKeychain for Windows"
+    cmake -S "$cache/src/qtkeychain" -B "$cache/keychain-build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$keychain_prefix" \
+        -DBUILD_WITH_QT6=ON -DBUILD_TRANSLATIONS=OFF -DBUILD_TEST_APPLICATION=OFF \
+        >"$cache/keychain-configure.log" 2>&1 ||
+        { tail -n 40 "$cache/keychain-configure.log" >&2; exit 1; }
+    cmake --build "$cache/keychain-build" --parallel "$jobs" >"$cache/keychain-build.log" 2>&1 ||
+        { tail -n 40 "$cache/keychain-build.log" >&2; exit 1; }
+    cmake --install "$cache/keychain-build" >/dev/null
+    touch "$keychain_prefix/.complete"
+}
+
 # The tests are listed when CTest runs them, under wine with the DLLs on its path, not at
 # build time.
 build_festmark() {
     log "cross-building Festmark into $build_dir"
     cmake -S "$root" -B "$build_dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$gtest_prefix" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$gtest_prefix;$keychain_prefix" \
         -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/wine -DFESTMARK_WERROR=ON \
         -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST >/dev/null
     cmake --build "$build_dir" --parallel "$jobs"
@@ -162,7 +187,8 @@ build_festmark() {
 }
 
 # The DLLs a program from the cross build needs: Qt's and the compiler's runtime.
-runtime_dirs=("$qt_prefix/bin" "/usr/lib/gcc/$triplet/12-posix" "/usr/$triplet/lib")
+runtime_dirs=("$qt_prefix/bin" "$keychain_prefix/bin" "/usr/lib/gcc/$triplet/12-posix"
+    "/usr/$triplet/lib")
 
 # A new, empty wine prefix (a real, empty registry), removed on exit.
 wine_prefix=
@@ -202,6 +228,10 @@ run_tests() {
     # CI) is run once more; one that fails when it runs fails both times.
     WINEPATH=$path ctest --test-dir "$build_dir" --output-on-failure --timeout 300 \
         --repeat until-pass:2
+    # Qt Network and its HTTP under wine: an account's address books read from Radicale.
+    log "reading address books from Radicale with festmark.exe under wine"
+    WINEPATH=$path FESTMARK_RUNNER=wine /usr/bin/python3 "$root/tests/app/carddav_check.py" \
+        "$build_dir/app/festmark.exe" radicale
 }
 
 stage_dir=$build_dir/stage
@@ -216,6 +246,7 @@ stage() {
     for dll in Qt6Core.dll Qt6Gui.dll Qt6Network.dll Qt6Widgets.dll; do
         cp "$qt_prefix/bin/$dll" "$stage_dir/"
     done
+    cp "$keychain_prefix"/bin/*.dll "$stage_dir/"
     for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do
         cp "/usr/lib/gcc/$triplet/12-posix/$dll" "$stage_dir/"
     done
@@ -357,6 +388,7 @@ build_all() {
     install_packages
     build_qt
     build_gtest
+    build_keychain
     build_festmark
 }
 
@@ -365,6 +397,7 @@ qt)
     install_packages
     build_qt
     build_gtest
+    build_keychain
     ;;
 build) build_all ;;
 test)

@@ -6,7 +6,8 @@ small transfers (counted by a proxy between the two), the cache used when the se
 gone, and the failures a user meets: a wrong password, an untrusted certificate, a server
 that hangs, one that never ends its answer, XML built to explode, a redirect to another
 host, plain http to another machine.
-Usage: carddav_check.py FESTMARK servers|hostile. Exits 77 (skipped) where radicale,
+Usage: carddav_check.py FESTMARK servers|hostile|radicale (the last: Radicale alone, for
+festmark.exe under wine, with FESTMARK_RUNNER=wine). Exits 77 (skipped) where radicale,
 xandikos or openssl is missing."""
 import http.server
 import os
@@ -122,7 +123,8 @@ def festmark(home, *args, password="geheim", timeout=60):
     if password is not None:
         env["FESTMARK_PASSWORD"] = password
     started = time.monotonic()
-    run = subprocess.run([FESTMARK, "--list", "--date", TODAY, "--ahead", "30", *args],
+    runner = os.environ.get("FESTMARK_RUNNER", "").split()
+    run = subprocess.run([*runner, FESTMARK, "--list", "--date", TODAY, "--ahead", "30", *args],
                          env=env, capture_output=True, text=True, stdin=subprocess.DEVNULL,
                          timeout=timeout)
     return run.returncode, run.stdout, run.stderr, time.monotonic() - started
@@ -150,38 +152,71 @@ CARDS_ARBEIT = [card(f"w{i}", f"Werk Kollege{i}", f"BDAY:19{60 + i % 40}-03-{10 
                      "NOTE:" + "x" * 200) for i in range(300)]
 
 
+def start_radicale(work, processes):
+    """Radicale with a password account and two address books; its address."""
+    radicale_port = free_port()
+    with open(work + "/users", "w") as users:
+        users.write("anna:geheim\n")
+    with open(work + "/radicale.conf", "w") as conf:
+        conf.write(f"[server]\nhosts = 127.0.0.1:{radicale_port}\n[auth]\ntype = htpasswd\n"
+                   f"htpasswd_filename = {work}/users\nhtpasswd_encryption = plain\n"
+                   f"[storage]\nfilesystem_folder = {work}/radicale\n[rights]\n"
+                   "type = owner_only\n[logging]\nlevel = error\n")
+    processes.append(subprocess.Popen(["radicale", "--config", work + "/radicale.conf"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    if not wait_for_port(radicale_port):
+        raise RuntimeError("radicale did not start")
+    radicale = f"http://127.0.0.1:{radicale_port}"
+    make_book(radicale, "anna", "geheim", "/anna/privat/", "Privat")
+    make_book(radicale, "anna", "geheim", "/anna/arbeit/", "Arbeit")
+    for i, c in enumerate(CARDS_PRIVAT):
+        dav("PUT", f"{radicale}/anna/privat/p{i}.vcf", "anna", "geheim", c)
+    for i, c in enumerate(CARDS_ARBEIT):
+        dav("PUT", f"{radicale}/anna/arbeit/w{i}.vcf", "anna", "geheim", c)
+    return radicale_port
+
+
+def radicale_only():
+    """Both books of Radicale's account, and a change followed: for festmark.exe under wine."""
+    work = tempfile.mkdtemp(prefix="festmark-carddav-")
+    processes = []
+    try:
+        port = start_radicale(work, processes)
+        home = tempfile.mkdtemp(dir=work)
+        source = f"http://anna@127.0.0.1:{port}/"
+        status, out, err, _ = festmark(home, "--file", source)
+        check("radicale: both address books found from the base address",
+              status == 0 and any("Alt Anna wird 50 Jahre alt!" in r for r in rows(out)) and
+              any("Cyan Cora" in r and "verheiratet" in r for r in rows(out)) and
+              len(rows(out)) > 250, f"status {status}, {len(rows(out))} rows: {err}")
+        dav("DELETE", f"http://127.0.0.1:{port}/anna/privat/p0.vcf", "anna", "geheim")
+        status, out, err, _ = festmark(home, "--file", source)
+        check("radicale: a removed card loses its rows",
+              status == 0 and not any("Alt Anna" in r for r in rows(out)), out + err)
+    finally:
+        for p in processes:
+            p.terminate()
+            p.wait()
+        shutil.rmtree(work, ignore_errors=True)
+    return 0
+
+
 def servers():
     work = tempfile.mkdtemp(prefix="festmark-carddav-")
     processes = []
     try:
-        # Radicale with a password account.
-        radicale_port = free_port()
-        with open(work + "/users", "w") as users:
-            users.write("anna:geheim\n")
-        with open(work + "/radicale.conf", "w") as conf:
-            conf.write(f"[server]\nhosts = 127.0.0.1:{radicale_port}\n[auth]\ntype = htpasswd\n"
-                       f"htpasswd_filename = {work}/users\nhtpasswd_encryption = plain\n"
-                       f"[storage]\nfilesystem_folder = {work}/radicale\n[rights]\n"
-                       "type = owner_only\n[logging]\nlevel = error\n")
-        processes.append(subprocess.Popen(["radicale", "--config", work + "/radicale.conf"],
-                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        radicale_port = start_radicale(work, processes)
         # Xandikos has no accounts of its own (a web server in front checks them): its
         # address books answer whoever asks.
         xandikos_port = free_port()
         processes.append(subprocess.Popen(
             ["xandikos", "--defaults", "-d", work + "/xandikos", "-l", "127.0.0.1",
              "-p", str(xandikos_port)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        if not (wait_for_port(radicale_port) and wait_for_port(xandikos_port)):
-            print("servers did not start")
+        if not wait_for_port(xandikos_port):
+            print("xandikos did not start")
             return 1
 
         radicale = f"http://127.0.0.1:{radicale_port}"
-        make_book(radicale, "anna", "geheim", "/anna/privat/", "Privat")
-        make_book(radicale, "anna", "geheim", "/anna/arbeit/", "Arbeit")
-        for i, c in enumerate(CARDS_PRIVAT):
-            dav("PUT", f"{radicale}/anna/privat/p{i}.vcf", "anna", "geheim", c)
-        for i, c in enumerate(CARDS_ARBEIT):
-            dav("PUT", f"{radicale}/anna/arbeit/w{i}.vcf", "anna", "geheim", c)
         xandikos = f"http://127.0.0.1:{xandikos_port}"
         make_book(xandikos, None, None, "/user/contacts/arbeit/", "Arbeit")
         for i, c in enumerate(CARDS_PRIVAT):
@@ -388,9 +423,10 @@ def hostile():
 
 
 if __name__ == "__main__":
-    needed = ["radicale", "xandikos"] if MODE == "servers" else ["openssl"]
+    needed = {"servers": ["radicale", "xandikos"], "radicale": ["radicale"],
+              "hostile": ["openssl"]}[MODE]
     if any(shutil.which(tool) is None for tool in needed):
         print("skipped: " + ", ".join(needed) + " needed")
         sys.exit(77)
-    result = servers() if MODE == "servers" else hostile()
+    result = {"servers": servers, "radicale": radicale_only, "hostile": hostile}[MODE]()
     sys.exit(1 if result or failures else 0)
