@@ -6,8 +6,9 @@ small transfers (counted by a proxy between the two), the cache used when the se
 gone, and the failures a user meets: a wrong password, an untrusted certificate, a server
 that hangs, one that never ends its answer, XML built to explode, a redirect to another
 host, plain http to another machine.
-Usage: carddav_check.py FESTMARK servers|hostile|radicale (the last: Radicale alone, for
-festmark.exe under wine, with FESTMARK_RUNNER=wine). Exits 77 (skipped) where radicale,
+Usage: carddav_check.py FESTMARK servers|hostile|window|radicale (window: the window's start
+while a server hangs, on an X server of its own; radicale: Radicale alone, for festmark.exe
+under wine, with FESTMARK_RUNNER=wine). Exits 77 (skipped) where radicale,
 xandikos or openssl is missing."""
 import http.server
 import os
@@ -422,11 +423,67 @@ def hostile():
     return 0
 
 
+def window_start(display, work, sources):
+    """Seconds until the window of a `festmark` with these further sources is on the screen."""
+    config = os.path.join(work, f"config{len(os.listdir(work))}")
+    os.makedirs(os.path.join(config, "Orvanta"))
+    with open(os.path.join(config, "Orvanta", "Festmark.conf"), "w") as conf:
+        listed = ", ".join(f'"{source}"' for source in sources)
+        conf.write(f"[Settings]\nFilePath={work}/liste.txt\nauto=0\n"
+                   + (f"Sources={listed}\n" if sources else ""))
+    env = dict(os.environ, DISPLAY=display, HOME=work, XDG_CONFIG_HOME=config,
+               XDG_CACHE_HOME=config + "/cache", XDG_RUNTIME_DIR=work,
+               FESTMARK_PASSWORD="geheim")
+    env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+    started = time.monotonic()
+    program = subprocess.Popen([FESTMARK], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    try:
+        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                        "^Festmark [0-9.]+$"], env=env, capture_output=True, timeout=60,
+                       check=True)
+        shown = time.monotonic() - started
+    finally:
+        program.terminate()
+        ending = time.monotonic()
+        program.wait(timeout=30)
+    return shown, time.monotonic() - ending
+
+
+def window():
+    """The window comes within its usual time while an address book's server never answers."""
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from xdisplay import start_display
+
+    def skip(why):
+        print("skipped: " + why)
+        sys.exit(77)
+    xvfb, display = start_display(skip)
+    work = tempfile.mkdtemp(prefix="festmark-window-")
+    try:
+        with open(work + "/liste.txt", "w") as dates:
+            dates.write("14.03.1976 Anna wird # alt\n")
+        server, _ = start_hostile("hang")
+        hung = f"http://anna@127.0.0.1:{server.server_port}/"
+        usual = min(window_start(display, work, []) for _ in range(2))
+        waiting = min(window_start(display, work, [hung]) for _ in range(2))
+        print(f"     window: {usual[0]:.2f} s alone, {waiting[0]:.2f} s with a server that hangs;"
+              f" its end {waiting[1]:.2f} s")
+        check("the window does not wait for a server that never answers",
+              waiting[0] < usual[0] * 1.5 + 0.5, f"{waiting[0]:.2f} s against {usual[0]:.2f} s")
+        check("nor does its end", waiting[1] < usual[1] + 1, f"{waiting[1]:.2f} s")
+    finally:
+        xvfb.terminate()
+        shutil.rmtree(work, ignore_errors=True)
+    return 0
+
+
 if __name__ == "__main__":
     needed = {"servers": ["radicale", "xandikos"], "radicale": ["radicale"],
-              "hostile": ["openssl"]}[MODE]
+              "hostile": ["openssl"], "window": ["xdotool"]}[MODE]
     if any(shutil.which(tool) is None for tool in needed):
         print("skipped: " + ", ".join(needed) + " needed")
         sys.exit(77)
-    result = {"servers": servers, "radicale": radicale_only, "hostile": hostile}[MODE]()
+    result = {"servers": servers, "radicale": radicale_only, "hostile": hostile,
+              "window": window}[MODE]()
     sys.exit(1 if result or failures else 0)
