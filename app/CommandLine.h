@@ -28,8 +28,8 @@ struct CommandLine {
     std::optional<std::chrono::year_month_day> today{}; // --date
     std::optional<CodePage> codePage{};                 // --oem, --ansi
     std::optional<LeapDay> leapDay{};                   // --leap-day
-    std::optional<QString> user{};    // --user: for address books on servers
-    std::optional<int> timeoutSeconds{}; // --timeout: for each server
+    std::optional<QString> user{};                      // --user: for address books on servers
+    std::optional<int> timeoutSeconds{};                // --timeout: for each server
 
     bool operator==(const CommandLine &) const = default;
 };

@@ -119,9 +119,9 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
                                 "im Terminal starten"));
             continue;
         }
-        const SyncOutcome outcome = SyncAddressBook(
-            source.path, user, *password,
-            line.timeoutSeconds.value_or(kDefaultTimeoutSeconds) * 1000);
+        const SyncOutcome outcome =
+            SyncAddressBook(source.path, user, *password,
+                            line.timeoutSeconds.value_or(kDefaultTimeoutSeconds) * 1000);
         if (outcome.result == SyncOutcome::Result::Updated)
             continue;
         if (outcome.result != SyncOutcome::Result::Unreachable) {

@@ -21,8 +21,7 @@ extern "C" Q_DECL_EXPORT FestmarkKeyringPassword festmark_keyring_password;
 extern "C" int festmark_keyring_password(const char16_t *key, int keyLength, char16_t *password,
                                          int capacity)
 {
-    const std::optional<QString> stored =
-        ReadKeyringPassword(QString::fromUtf16(key, keyLength));
+    const std::optional<QString> stored = ReadKeyringPassword(QString::fromUtf16(key, keyLength));
     if (!stored || stored->size() > capacity)
         return -1;
     std::copy_n(reinterpret_cast<const char16_t *>(stored->utf16()), stored->size(), password);
@@ -43,7 +42,6 @@ extern "C" int festmark_run_notify(int *argc, char **argv)
         rawArguments.append(QByteArray(argv[i]));
     return RunCommandLine(QCoreApplication::arguments(), rawArguments,
                           QCoreApplication::applicationFilePath(), stdout, stderr,
-                          &ShowLoginNotification, [](const QString &key) {
-                              return ReadKeyringPassword(key);
-                          });
+                          &ShowLoginNotification,
+                          [](const QString &key) { return ReadKeyringPassword(key); });
 }

@@ -28,8 +28,7 @@ QString WindowModulePath()
 
 // The module's entry `symbol`, checked before the module is mapped (a module cut short would
 // end the program by a bus error); null after saying why.
-template <typename Entry>
-Entry *ModuleEntry(QLibrary &module, const char *symbol)
+template <typename Entry> Entry *ModuleEntry(QLibrary &module, const char *symbol)
 {
     const QString modulePath = QDir::toNativeSeparators(WindowModulePath());
     QString problem = ModuleFileProblem(modulePath);
@@ -84,15 +83,13 @@ int main(int argc, char *argv[])
             constexpr int kCapacity = 4096;
             std::u16string password(kCapacity, u'\0');
             const int length = lookup(reinterpret_cast<const char16_t *>(key.utf16()),
-                                      static_cast<int>(key.size()),
-                                      password.data(), kCapacity);
+                                      static_cast<int>(key.size()), password.data(), kCapacity);
             if (length < 0)
                 return std::nullopt;
             return QString::fromUtf16(password.data(), length);
         };
         return RunCommandLine(QCoreApplication::arguments(), rawArguments,
-                              QCoreApplication::applicationFilePath(), stdout, stderr, {},
-                              keyring);
+                              QCoreApplication::applicationFilePath(), stdout, stderr, {}, keyring);
     }
     QLibrary module;
     const bool note = argc > 1;

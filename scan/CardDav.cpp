@@ -334,8 +334,8 @@ void CardDavSync::Start()
     Probe(m_account.url);
 }
 
-void CardDavSync::Send(const QByteArray &method, const QUrl &url, int depth,
-                       const QByteArray &body, Handler handler, int redirects)
+void CardDavSync::Send(const QByteArray &method, const QUrl &url, int depth, const QByteArray &body,
+                       Handler handler, int redirects)
 {
     // An address a server names (a principal, a home, a book) is held to the same rule as
     // a redirect.
@@ -359,10 +359,9 @@ void CardDavSync::Send(const QByteArray &method, const QUrl &url, int depth,
     request.setRawHeader("Depth", QByteArray::number(depth));
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QByteArrayLiteral("application/xml; charset=utf-8"));
-    request.setRawHeader("Authorization",
-                         "Basic " + (m_account.user + QLatin1Char(':') + m_account.password)
-                                        .toUtf8()
-                                        .toBase64());
+    request.setRawHeader(
+        "Authorization",
+        "Basic " + (m_account.user + QLatin1Char(':') + m_account.password).toUtf8().toBase64());
     // The whole read's own limit comes first, with its own words.
     request.setTransferTimeout(m_timeoutMs - static_cast<int>(m_clock.elapsed()) + 1000);
     m_reply = m_network->sendCustomRequest(request, method, body);
@@ -418,8 +417,9 @@ void CardDavSync::OnReplyFinished()
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QString host = answer.url.host();
     if (reply->error() == QNetworkReply::SslHandshakeFailedError) {
-        const QString why = answer.sslErrors.isEmpty() ? reply->errorString()
-                                                       : answer.sslErrors.join(QStringLiteral("; "));
+        const QString why = answer.sslErrors.isEmpty()
+                                ? reply->errorString()
+                                : answer.sslErrors.join(QStringLiteral("; "));
         Fail(SyncOutcome::Result::Certificate,
              tr("Dem Zertifikat des Servers %1 wird nicht vertraut: %2").arg(host, why));
         return;
@@ -429,7 +429,8 @@ void CardDavSync::OnReplyFinished()
         return;
     }
     if (answer.status >= 300 && answer.status < 400) {
-        const QUrl target = answer.url.resolved(reply->header(QNetworkRequest::LocationHeader).toUrl());
+        const QUrl target =
+            answer.url.resolved(reply->header(QNetworkRequest::LocationHeader).toUrl());
         if (!target.isValid() || answer.redirects >= kMaxRedirects) {
             Fail(SyncOutcome::Result::BadAnswer, tr("Der Server leitet im Kreis um."));
             return;
@@ -504,9 +505,8 @@ void CardDavSync::Probe(const QUrl &url)
 
 void CardDavSync::OnProbe(Answer &answer)
 {
-    const DavResponse *found = answer.status == 207 && !answer.responses.empty()
-                                   ? &answer.responses.front()
-                                   : nullptr;
+    const DavResponse *found =
+        answer.status == 207 && !answer.responses.empty() ? &answer.responses.front() : nullptr;
     if (found != nullptr && found->isBook) {
         m_books.push_back({answer.url.toString(), found->name, {}, {}});
         SyncNextBook();
@@ -649,8 +649,9 @@ void CardDavSync::OnEtags(Answer &answer)
         const QString href = base.resolved(QUrl(response.href)).path();
         if (href == base.path() || response.etag.isEmpty())
             continue;
-        const auto old = std::find_if(m_cards.begin(), m_cards.end(),
-                                      [&href](const CachedCard &card) { return card.href == href; });
+        const auto old =
+            std::find_if(m_cards.begin(), m_cards.end(),
+                         [&href](const CachedCard &card) { return card.href == href; });
         if (old != m_cards.end() && old->etag == response.etag) {
             listed.push_back(std::move(*old));
             continue;
@@ -728,9 +729,8 @@ QString PasswordKey(const QString &source, const QString &user)
 {
     const QUrl url(source);
     const int port = url.port();
-    return QStringLiteral("carddav:%1@%2").arg(user, port < 0 ? url.host()
-                                                          : url.host() + QLatin1Char(':') +
-                                                                QString::number(port));
+    return QStringLiteral("carddav:%1@%2")
+        .arg(user, port < 0 ? url.host() : url.host() + QLatin1Char(':') + QString::number(port));
 }
 
 QString RemoteSourceRefusal(const QString &source)
@@ -770,8 +770,8 @@ SyncOutcome SyncAddressBook(const QString &source, const QString &user, const QS
         if (!SaveAddressBookCache(cachePath, sync.Result(), &why)) {
             outcome.result = SyncOutcome::Result::BadAnswer;
             outcome.message =
-                QCoreApplication::translate("CardDavSync",
-                                            "Der Zwischenspeicher %1 lässt sich nicht schreiben: %2")
+                QCoreApplication::translate(
+                    "CardDavSync", "Der Zwischenspeicher %1 lässt sich nicht schreiben: %2")
                     .arg(QDir::toNativeSeparators(cachePath), why);
         }
     }

@@ -109,19 +109,19 @@ void CFestelForm::CreateRemoteNote()
     });
     // A cache brought up to date is a changed source.
     connect(m_remote, &RemoteSync::CacheUpdated, this, [this] { m_followTimer.start(); });
-    m_remote->SetAskPassword(
-        [this](const QString &source, const QString &user, const QString &why) -> std::optional<QString> {
-            bool ok = false;
-            QString label = QStringLiteral("Passwort für %1 bei %2:")
-                                .arg(user, RemoteSourceUrl(source).host());
-            if (!why.isEmpty())
-                label = why + QLatin1Char('\n') + label;
-            const QString password = QInputDialog::getText(
-                this, QStringLiteral("Adressbuch im Netz"), label, QLineEdit::Password, {}, &ok);
-            if (!ok)
-                return std::nullopt;
-            return password;
-        });
+    m_remote->SetAskPassword([this](const QString &source, const QString &user,
+                                    const QString &why) -> std::optional<QString> {
+        bool ok = false;
+        QString label =
+            QStringLiteral("Passwort für %1 bei %2:").arg(user, RemoteSourceUrl(source).host());
+        if (!why.isEmpty())
+            label = why + QLatin1Char('\n') + label;
+        const QString password = QInputDialog::getText(this, QStringLiteral("Adressbuch im Netz"),
+                                                       label, QLineEdit::Password, {}, &ok);
+        if (!ok)
+            return std::nullopt;
+        return password;
+    });
 }
 
 CFestelForm::~CFestelForm()

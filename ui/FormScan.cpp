@@ -5,8 +5,8 @@
 
 #include "AddressBookCache.h"
 #include "FlexGrid.h"
-#include "RemoteSync.h"
 #include "JubileeFinder.h"
+#include "RemoteSync.h"
 #include "ResultModel.h"
 #include "Scan.h"
 #include "Services.h"

@@ -72,9 +72,8 @@ void ReadKeyringPasswordLater(const QString &key, QObject *context,
         if (job->error() == QKeychain::NoError)
             done(job->textData(), QString());
         else
-            done(std::nullopt, job->error() == QKeychain::EntryNotFound
-                                   ? QString()
-                                   : KeyringProblem(*job, true));
+            done(std::nullopt,
+                 job->error() == QKeychain::EntryNotFound ? QString() : KeyringProblem(*job, true));
     });
     job->start(); // deletes itself when finished
 }

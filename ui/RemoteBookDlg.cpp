@@ -108,12 +108,13 @@ void CRemoteBookDlg::OnFound()
     } else {
         m_foundFor = Address();
         const auto &books = m_sync->Result().books;
-        m_status->setText(tr("%n Adressbuch/Adressbücher gefunden.", nullptr,
-                             static_cast<int>(books.size())));
+        m_status->setText(
+            tr("%n Adressbuch/Adressbücher gefunden.", nullptr, static_cast<int>(books.size())));
         for (const CachedBook &book : books) {
             const QUrl url(book.url);
             auto *item = new QListWidgetItem(
-                book.name.isEmpty() ? url.path() : QStringLiteral("%1 (%2)").arg(book.name, url.path()),
+                book.name.isEmpty() ? url.path()
+                                    : QStringLiteral("%1 (%2)").arg(book.name, url.path()),
                 m_books);
             item->setData(Qt::UserRole, book.url);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);

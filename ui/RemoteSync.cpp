@@ -28,9 +28,7 @@ RemoteSync::~RemoteSync()
     *m_alive = false;
     // The reads end with their thread: the worker and its children are deleted there.
     QObject::connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker] {
-        qDeleteAll(worker->children());
-    });
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { qDeleteAll(worker->children()); });
     m_thread->quit();
     // Calling the reads off is quick; should it not be, the thread is left to the end of
     // the process rather than holding the program's end.
@@ -87,30 +85,29 @@ void RemoteSync::Begin(const QString &source, const QString &user, std::optional
         return;
     }
     const int timeoutMs = m_timeoutMs;
-    QMetaObject::invokeMethod(m_worker, [this, alive = m_alive, source, user,
-                                         password = *password, typed, timeoutMs] {
-        const QString cachePath = AddressBookCachePath(source);
-        auto *sync = new CardDavSync(
-            {RemoteSourceUrl(source).adjusted(QUrl::RemoveUserInfo), user, password},
-            LoadAddressBookCache(cachePath), timeoutMs, m_worker);
-        QObject::connect(sync, &CardDavSync::Finished, sync, [=, this] {
-            SyncOutcome outcome = sync->Outcome();
-            if (outcome.result == SyncOutcome::Result::Updated) {
-                QString why;
-                if (!SaveAddressBookCache(cachePath, sync->Result(), &why)) {
-                    outcome.result = SyncOutcome::Result::BadAnswer;
-                    outcome.message = tr("Der Zwischenspeicher lässt sich nicht schreiben: %1")
-                                          .arg(why);
+    QMetaObject::invokeMethod(
+        m_worker, [this, alive = m_alive, source, user, password = *password, typed, timeoutMs] {
+            const QString cachePath = AddressBookCachePath(source);
+            auto *sync = new CardDavSync(
+                {RemoteSourceUrl(source).adjusted(QUrl::RemoveUserInfo), user, password},
+                LoadAddressBookCache(cachePath), timeoutMs, m_worker);
+            QObject::connect(sync, &CardDavSync::Finished, sync, [=, this] {
+                SyncOutcome outcome = sync->Outcome();
+                if (outcome.result == SyncOutcome::Result::Updated) {
+                    QString why;
+                    if (!SaveAddressBookCache(cachePath, sync->Result(), &why)) {
+                        outcome.result = SyncOutcome::Result::BadAnswer;
+                        outcome.message =
+                            tr("Der Zwischenspeicher lässt sich nicht schreiben: %1").arg(why);
+                    }
                 }
-            }
-            sync->deleteLater();
-            if (*alive)
-                QMetaObject::invokeMethod(this, [=, this] {
-                Finished(source, user, password, typed, outcome);
+                sync->deleteLater();
+                if (*alive)
+                    QMetaObject::invokeMethod(
+                        this, [=, this] { Finished(source, user, password, typed, outcome); });
             });
+            sync->Start();
         });
-        sync->Start();
-    });
 }
 
 void RemoteSync::Finished(const QString &source, const QString &user, const QString &password,
@@ -170,9 +167,9 @@ QString RemoteSync::Notes() const
     QStringList lines;
     for (const QString &source : m_order) {
         const QString &note = m_notes[source];
-        lines += source.isEmpty() ? note
-                                  : tr("Adressbuch %1: %2")
-                                        .arg(RemoteSourceUrl(source).toString(), note);
+        lines += source.isEmpty()
+                     ? note
+                     : tr("Adressbuch %1: %2").arg(RemoteSourceUrl(source).toString(), note);
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -25,9 +25,8 @@ class RemoteSync : public QObject {
 public:
     // Asks the user for the password of `user` at the source; none when cancelled. `why` says
     // why it is asked again ("Benutzername oder Passwort falsch"), empty the first time.
-    using AskPassword = std::function<std::optional<QString>(const QString &source,
-                                                             const QString &user,
-                                                             const QString &why)>;
+    using AskPassword = std::function<std::optional<QString>(
+        const QString &source, const QString &user, const QString &why)>;
 
     explicit RemoteSync(QObject *parent = nullptr);
     ~RemoteSync() override;
@@ -47,8 +46,8 @@ signals:
 private:
     void Begin(const QString &source, const QString &user, std::optional<QString> password,
                bool typed, const QString &why);
-    void Finished(const QString &source, const QString &user, const QString &password,
-                  bool typed, const SyncOutcome &outcome);
+    void Finished(const QString &source, const QString &user, const QString &password, bool typed,
+                  const SyncOutcome &outcome);
     void SetNote(const QString &source, const QString &note);
 
     // Whether this object still takes the worker's answers: a thread left running at the

@@ -1,20 +1,20 @@
 // Address books on servers in the window: the cached rows at once, the server read aside,
 // its news reaching the open window, and a server away told beside the rows.
+#include "RemoteSync.h"
 #include "AddressBookCache.h"
 #include "FestelForm.h"
 #include "Recorders.h"
 #include "RemoteBookDlg.h"
-#include "RemoteSync.h"
 #include "TestSettings.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -86,8 +86,8 @@ public:
     bool Put(const QString &name, const QByteArray &card)
     {
         QNetworkAccessManager network;
-        QNetworkRequest request(
-            QUrl(QString("http://127.0.0.1:%1/user/contacts/addressbook/%2").arg(m_port).arg(name)));
+        QNetworkRequest request(QUrl(
+            QString("http://127.0.0.1:%1/user/contacts/addressbook/%2").arg(m_port).arg(name)));
         request.setHeader(QNetworkRequest::ContentTypeHeader, "text/vcard");
         std::unique_ptr<QNetworkReply> reply(network.put(request, card));
         return QTest::qWaitFor([&] { return reply->isFinished(); }, 10000) &&
@@ -115,11 +115,11 @@ protected:
     {
         StoreSetting("Sources", QStringList{source});
         m_form = std::make_unique<CFestelForm>(m_boxes, m_sounds);
-        m_form->RemoteSources().SetAskPassword([this](const QString &, const QString &,
-                                                      const QString &) {
-            ++m_asked;
-            return std::optional<QString>("getippt");
-        });
+        m_form->RemoteSources().SetAskPassword(
+            [this](const QString &, const QString &, const QString &) {
+                ++m_asked;
+                return std::optional<QString>("getippt");
+            });
         m_form->SetToday([] { return 2026y / March / 14; });
         m_form->RunScan();
         return *m_form;
@@ -146,15 +146,18 @@ TEST_F(RemoteSyncTest, CachedRowsShowAtOnceAndAServerAwayIsToldBesideThem)
     AddressBookCache cache;
     cache.saved = QDateTime(QDate(2026, 3, 1), QTime(9, 30));
     cache.books.push_back({"http://127.0.0.1/anna/privat/", "Privat", "", {}});
-    cache.books.back().cards.push_back({"/anna/privat/a.vcf", "\"1\"", Card("a", "Anna", "1976-03-14")});
+    cache.books.back().cards.push_back(
+        {"/anna/privat/a.vcf", "\"1\"", Card("a", "Anna", "1976-03-14")});
     ASSERT_TRUE(SaveAddressBookCache(AddressBookCachePath(source), cache, nullptr));
 
     Form(source);
-    EXPECT_TRUE(Rows().join('\n').contains("Anna wird 50 Jahre alt!")) << Rows().join('\n').toStdString();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return NoteLabel()->text().contains("nicht erreichbar"); }, 10000));
+    EXPECT_TRUE(Rows().join('\n').contains("Anna wird 50 Jahre alt!"))
+        << Rows().join('\n').toStdString();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return NoteLabel()->text().contains("nicht erreichbar"); }, 10000));
     EXPECT_FALSE(NoteLabel()->isHidden());
-    EXPECT_TRUE(NoteLabel()->text().contains("nicht erreichbar")) << NoteLabel()->text().toStdString();
+    EXPECT_TRUE(NoteLabel()->text().contains("nicht erreichbar"))
+        << NoteLabel()->text().toStdString();
     EXPECT_TRUE(NoteLabel()->text().contains("Stand vom 01.03.2026 09:30"));
     EXPECT_TRUE(m_boxes.texts.isEmpty()) << m_boxes.texts.join('\n').toStdString();
 }
@@ -227,9 +230,8 @@ TEST_P(RemoteBookDlgTest, FindsTheAccountsAddressBooksAndGivesTheChosenOnes)
     dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
 
     const QString base = QString("http://user@127.0.0.1:%1/").arg(server.Port());
-    EXPECT_EQ(dialog.sources(), GetParam().chooseAll
-                                    ? QStringList{base}
-                                    : QStringList{base + "user/contacts/arbeit/"});
+    EXPECT_EQ(dialog.sources(), GetParam().chooseAll ? QStringList{base}
+                                                     : QStringList{base + "user/contacts/arbeit/"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, RemoteBookDlgTest,
