@@ -85,7 +85,7 @@ std::vector<Source> SourcesFor(const CommandLine &line, const Settings &settings
 // read. False when one failed in a way the user must mend (the login, the certificate); a
 // server that cannot be reached is only told, and its cache read.
 bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &line,
-                       const KeyringLookup &keyring, Report &report)
+                       const Keyring &keyring, Report &report)
 {
     constexpr int kDefaultTimeoutSeconds = 10;
     bool fine = true;
@@ -107,11 +107,12 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
         }
         // The keyring first, then the environment (scripts, tests), then the user.
         std::optional<QString> password;
-        if (keyring)
-            password = keyring(PasswordKey(source.path, user));
+        if (keyring.read)
+            password = keyring.read(PasswordKey(source.path, user));
         if (!password && qEnvironmentVariableIsSet("FESTMARK_PASSWORD"))
             password = qEnvironmentVariable("FESTMARK_PASSWORD");
-        if (!password)
+        const bool typed = !password;
+        if (typed)
             password = ReadSecretLine(QStringLiteral("Passwort für %1 bei %2: ")
                                           .arg(user, RemoteSourceUrl(source.path).host()));
         if (!password) {
@@ -122,8 +123,12 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
         const SyncOutcome outcome =
             SyncAddressBook(source.path, user, *password,
                             line.timeoutSeconds.value_or(kDefaultTimeoutSeconds) * 1000);
-        if (outcome.result == SyncOutcome::Result::Updated)
+        if (outcome.result == SyncOutcome::Result::Updated) {
+            // A typed password that worked is kept for the next time (and the calendar timer).
+            if (typed && keyring.store && !keyring.store(PasswordKey(source.path, user), *password))
+                report.Say("Kein Schlüsselbund erreichbar: das Passwort wird jedes Mal gefragt.");
             continue;
+        }
         if (outcome.result != SyncOutcome::Result::Unreachable) {
             fail(outcome.message);
             continue;
@@ -143,7 +148,7 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
 
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
                    const QString &exePath, std::FILE *out, std::FILE *err,
-                   const ShowLoginNote &showNote, const KeyringLookup &keyring)
+                   const ShowLoginNote &showNote, const Keyring &keyring)
 {
     Report report(err);
     const auto parsed = ParseCommandLine(arguments, rawArguments);

@@ -15,8 +15,12 @@
 using ShowLoginNote =
     std::function<int(const LoginNote &note, const QString &exePath, std::string &problem)>;
 
-// The password the keyring keeps under a key, if any.
-using KeyringLookup = std::function<std::optional<QString>(const QString &key)>;
+// The system's keyring, which the window module holds: the password kept under a key, if
+// any, and keeping one (false when no keyring keeps it).
+struct Keyring {
+    std::function<std::optional<QString>(const QString &key)> read;
+    std::function<bool(const QString &key, const QString &password)> store;
+};
 
 // festmark with arguments: --help, --version, --list, the scan of the window printed to
 // the terminal instead of the grid, --ics, the same as a calendar, or --notify, the same as
@@ -26,4 +30,4 @@ using KeyringLookup = std::function<std::optional<QString>(const QString &key)>;
 // be UTF-8.
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
                    const QString &exePath, std::FILE *out, std::FILE *err,
-                   const ShowLoginNote &showNote = {}, const KeyringLookup &keyring = {});
+                   const ShowLoginNote &showNote = {}, const Keyring &keyring = {});

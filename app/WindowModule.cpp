@@ -17,6 +17,16 @@
 extern "C" Q_DECL_EXPORT FestmarkRunWindow festmark_run_window;
 extern "C" Q_DECL_EXPORT FestmarkRunWindow festmark_run_notify;
 extern "C" Q_DECL_EXPORT FestmarkKeyringPassword festmark_keyring_password;
+extern "C" Q_DECL_EXPORT FestmarkKeyringStore festmark_keyring_store;
+
+extern "C" int festmark_keyring_store(const char16_t *key, int keyLength, const char16_t *password,
+                                      int passwordLength)
+{
+    return StoreKeyringPassword(QString::fromUtf16(key, keyLength),
+                                QString::fromUtf16(password, passwordLength))
+               ? 0
+               : -1;
+}
 
 extern "C" int festmark_keyring_password(const char16_t *key, int keyLength, char16_t *password,
                                          int capacity)
@@ -43,5 +53,8 @@ extern "C" int festmark_run_notify(int *argc, char **argv)
     return RunCommandLine(QCoreApplication::arguments(), rawArguments,
                           QCoreApplication::applicationFilePath(), stdout, stderr,
                           &ShowLoginNotification,
-                          [](const QString &key) { return ReadKeyringPassword(key); });
+                          Keyring{[](const QString &key) { return ReadKeyringPassword(key); },
+                                  [](const QString &key, const QString &password) {
+                                      return StoreKeyringPassword(key, password);
+                                  }});
 }

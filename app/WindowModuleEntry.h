@@ -19,3 +19,10 @@ using FestmarkKeyringPassword = int(const char16_t *key, int keyLength, char16_t
                                     int capacity);
 }
 inline constexpr char kKeyringPasswordSymbol[] = "festmark_keyring_password";
+
+// Keeps a typed password that worked: 0 when the keyring took it, -1 when it did not.
+extern "C" {
+using FestmarkKeyringStore = int(const char16_t *key, int keyLength, const char16_t *password,
+                                 int passwordLength);
+}
+inline constexpr char kKeyringStoreSymbol[] = "festmark_keyring_store";

@@ -76,7 +76,8 @@ int main(int argc, char *argv[])
             rawArguments.append(QByteArray(argv[i]));
         // The keyring is the module's: only an address book on a server loads it.
         QLibrary module;
-        const auto keyring = [&module](const QString &key) -> std::optional<QString> {
+        Keyring keyring;
+        keyring.read = [&module](const QString &key) -> std::optional<QString> {
             auto *lookup = ModuleEntry<FestmarkKeyringPassword>(module, kKeyringPasswordSymbol);
             if (lookup == nullptr)
                 return std::nullopt;
@@ -87,6 +88,13 @@ int main(int argc, char *argv[])
             if (length < 0)
                 return std::nullopt;
             return QString::fromUtf16(password.data(), length);
+        };
+        keyring.store = [&module](const QString &key, const QString &password) {
+            auto *store = ModuleEntry<FestmarkKeyringStore>(module, kKeyringStoreSymbol);
+            return store != nullptr && store(reinterpret_cast<const char16_t *>(key.utf16()),
+                                             static_cast<int>(key.size()),
+                                             reinterpret_cast<const char16_t *>(password.utf16()),
+                                             static_cast<int>(password.size())) == 0;
         };
         return RunCommandLine(QCoreApplication::arguments(), rawArguments,
                               QCoreApplication::applicationFilePath(), stdout, stderr, {}, keyring);

@@ -9,7 +9,7 @@ packages=(
     xvfb openbox xdotool pulseaudio pulseaudio-utils libcanberra-pulse python3-icalendar
     gir1.2-ical-3.0 python3-gi at-spi2-core python3-pyatspi dbus-daemon dbus-bin libfaketime
     clang libclang-rt-14-dev clang-format clang-tidy
-    qtkeychain-qt6-dev radicale xandikos openssl
+    qtkeychain-qt6-dev radicale xandikos openssl gnome-keyring
 )
 # Callers may ask for more, e.g. the packaging tools.
 read -r -a extra <<<"${FESTMARK_EXTRA_PACKAGES:-}"

@@ -6,7 +6,8 @@ small transfers (counted by a proxy between the two), the cache used when the se
 gone, and the failures a user meets: a wrong password, an untrusted certificate, a server
 that hangs, one that never ends its answer, XML built to explode, a redirect to another
 host, plain http to another machine.
-Usage: carddav_check.py FESTMARK servers|hostile|window|radicale (window: the window's start
+Usage: carddav_check.py FESTMARK servers|hostile|window|keyring|radicale (keyring: under
+dbus-run-session, with GNOME Keyring; window: the window's start
 while a server hangs, on an X server of its own; radicale: Radicale alone, for festmark.exe
 under wine, with FESTMARK_RUNNER=wine). Exits 77 (skipped) where radicale,
 xandikos or openssl is missing."""
@@ -423,6 +424,54 @@ def hostile():
     return 0
 
 
+def keyring():
+    """The password typed at the terminal (not shown), kept in a real keyring (GNOME Keyring's
+    Secret Service on this script's private session bus) and taken from it the next time."""
+    import pty
+    work = tempfile.mkdtemp(prefix="festmark-keyring-")
+    processes = []
+    try:
+        os.environ.update(HOME=work, XDG_DATA_HOME=work + "/data", XDG_CONFIG_HOME=work + "/cfg",
+                          XDG_CACHE_HOME=work + "/cache")
+        started = subprocess.run(["gnome-keyring-daemon", "--unlock", "--components=secrets"],
+                                 input=b"entsperren", capture_output=True, check=True)
+        for line in started.stdout.decode().splitlines():
+            name, _, value = line.partition("=")
+            os.environ[name] = value
+        port = start_radicale(work, processes)
+        command = [FESTMARK, "--list", "--date", TODAY, "--file", f"http://anna@127.0.0.1:{port}/"]
+        os.environ.pop("FESTMARK_PASSWORD", None)
+        pid, terminal = pty.fork()
+        if pid == 0:
+            os.execv(FESTMARK, command)
+        typed = b""
+        while b"Passwort" not in typed:
+            typed += os.read(terminal, 4096)
+        os.write(terminal, b"geheim\n")
+        while True:
+            try:
+                piece = os.read(terminal, 65536)
+            except OSError:
+                break
+            if not piece:
+                break
+            typed += piece
+        _, status = os.waitpid(pid, 0)
+        check("the password asked at the terminal, its typing not shown",
+              status == 0 and b"Alt Anna wird 50" in typed and b"geheim" not in typed,
+              typed.decode(errors="replace")[-300:])
+        again = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, text=True)
+        check("the next time the keyring's password, without asking",
+              again.returncode == 0 and "Alt Anna wird 50" in again.stdout and
+              "Passwort" not in again.stderr, again.stderr)
+    finally:
+        for p in processes:
+            p.terminate()
+            p.wait()
+        shutil.rmtree(work, ignore_errors=True)
+    return 0
+
+
 def window_start(display, work, sources):
     """Seconds until the window of a `festmark` with these further sources is on the screen."""
     config = os.path.join(work, f"config{len(os.listdir(work))}")
@@ -480,10 +529,11 @@ def window():
 
 if __name__ == "__main__":
     needed = {"servers": ["radicale", "xandikos"], "radicale": ["radicale"],
-              "hostile": ["openssl"], "window": ["xdotool"]}[MODE]
+              "hostile": ["openssl"], "window": ["xdotool"],
+              "keyring": ["radicale", "gnome-keyring-daemon"]}[MODE]
     if any(shutil.which(tool) is None for tool in needed):
         print("skipped: " + ", ".join(needed) + " needed")
         sys.exit(77)
     result = {"servers": servers, "radicale": radicale_only, "hostile": hostile,
-              "window": window}[MODE]()
+              "window": window, "keyring": keyring}[MODE]()
     sys.exit(1 if result or failures else 0)
