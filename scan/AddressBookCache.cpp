@@ -97,6 +97,8 @@ bool SaveAddressBookCache(const QString &path, const AddressBookCache &cache, QS
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
+        // Other people's birthdays and addresses: the user's alone to read.
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QDataStream out(&file);
         out.setVersion(QDataStream::Qt_6_4);
         out << kMagic << kVersion << cache.saved << quint32(cache.books.size());

@@ -609,8 +609,8 @@ void CardDavSync::OnSync(Answer &answer)
                             [&href](const CachedCard &card) { return card.href == href; });
     };
     for (DavResponse &response : answer.responses) {
-        const QString href = base.resolved(QUrl(response.href)).path();
-        if (href == base.path())
+        const QString href = base.resolved(QUrl(response.href)).path(QUrl::FullyEncoded);
+        if (href == base.path(QUrl::FullyEncoded))
             continue;
         auto card = position(href);
         if (response.status == 404) {
@@ -646,8 +646,8 @@ void CardDavSync::OnEtags(Answer &answer)
     const QUrl base(m_books[m_bookIndex].url);
     std::vector<CachedCard> listed;
     for (const DavResponse &response : answer.responses) {
-        const QString href = base.resolved(QUrl(response.href)).path();
-        if (href == base.path() || response.etag.isEmpty())
+        const QString href = base.resolved(QUrl(response.href)).path(QUrl::FullyEncoded);
+        if (href == base.path(QUrl::FullyEncoded) || response.etag.isEmpty())
             continue;
         const auto old =
             std::find_if(m_cards.begin(), m_cards.end(),
@@ -693,7 +693,7 @@ void CardDavSync::OnMultiget(Answer &answer)
     }
     const QUrl base(m_books[m_bookIndex].url);
     for (DavResponse &response : answer.responses) {
-        const QString href = base.resolved(QUrl(response.href)).path();
+        const QString href = base.resolved(QUrl(response.href)).path(QUrl::FullyEncoded);
         const auto card = std::find_if(m_cards.begin(), m_cards.end(),
                                        [&href](const CachedCard &c) { return c.href == href; });
         if (card == m_cards.end() || !response.hasVcard)

@@ -278,6 +278,9 @@ def servers():
         check("wrong password: said in German, status 1, the cache untouched",
               status == 1 and "Benutzername oder Passwort falsch" in err and
               read_cache(home) == kept, f"status {status}: {err}")
+        check("the cache is the user's alone to read",
+              all(os.stat(home + "/cache/festmark/" + f).st_mode & 0o777 == 0o600
+                  for f in cache_files(home)) and cache_files(home), str(cache_files(home)))
         check("the password is in no file Festmark wrote",
               not any(b"geheim" in open(os.path.join(d, f), "rb").read()
                       for d, _, fs in os.walk(home) for f in fs))
