@@ -1,7 +1,6 @@
 #include "ListMode.h"
 
 #include "AddressBookCache.h"
-#include "CardDav.h"
 #include "CommandLine.h"
 #include "Console.h"
 #include "JubileeFinder.h"
@@ -85,7 +84,7 @@ std::vector<Source> SourcesFor(const CommandLine &line, const Settings &settings
 // read. False when one failed in a way the user must mend (the login, the certificate); a
 // server that cannot be reached is only told, and its cache read.
 bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &line,
-                       const Keyring &keyring, Report &report)
+                       const RemoteAccess &remote, Report &report)
 {
     constexpr int kDefaultTimeoutSeconds = 10;
     bool fine = true;
@@ -107,8 +106,8 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
         }
         // The keyring first, then the environment (scripts, tests), then the user.
         std::optional<QString> password;
-        if (keyring.read)
-            password = keyring.read(PasswordKey(source.path, user));
+        if (remote.read)
+            password = remote.read(PasswordKey(source.path, user));
         if (!password && qEnvironmentVariableIsSet("FESTMARK_PASSWORD"))
             password = qEnvironmentVariable("FESTMARK_PASSWORD");
         const bool typed = !password;
@@ -120,12 +119,14 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
                                 "im Terminal starten"));
             continue;
         }
-        const SyncOutcome outcome =
-            SyncAddressBook(source.path, user, *password,
-                            line.timeoutSeconds.value_or(kDefaultTimeoutSeconds) * 1000);
+        SyncOutcome outcome;
+        outcome.message = QStringLiteral("das Fenstermodul fehlt");
+        if (remote.sync)
+            outcome = remote.sync(source.path, user, *password,
+                                  line.timeoutSeconds.value_or(kDefaultTimeoutSeconds) * 1000);
         if (outcome.result == SyncOutcome::Result::Updated) {
             // A typed password that worked is kept for the next time (and the calendar timer).
-            if (typed && keyring.store && !keyring.store(PasswordKey(source.path, user), *password))
+            if (typed && remote.store && !remote.store(PasswordKey(source.path, user), *password))
                 report.Say("Kein Schlüsselbund erreichbar: das Passwort wird jedes Mal gefragt.");
             continue;
         }
@@ -148,7 +149,7 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
 
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
                    const QString &exePath, std::FILE *out, std::FILE *err,
-                   const ShowLoginNote &showNote, const Keyring &keyring)
+                   const ShowLoginNote &showNote, const RemoteAccess &remote)
 {
     Report report(err);
     const auto parsed = ParseCommandLine(arguments, rawArguments);
@@ -179,7 +180,7 @@ int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArgume
     finder.SetLeapDay(settings.leapDay);
     bool remoteFine = true;
     const auto read = [&] {
-        remoteFine = SyncRemoteSources(sources, line, keyring, report);
+        remoteFine = SyncRemoteSources(sources, line, remote, report);
         finder.Read(sources, settings.codePage, {}, settings.hidden);
         for (const std::string &problem : ReportLines(finder.Reports()))
             report.Say(PrintableText(problem));

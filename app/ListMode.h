@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AddressBookCache.h"
 #include "LoginNote.h"
 
 #include <QByteArrayList>
@@ -15,11 +16,16 @@
 using ShowLoginNote =
     std::function<int(const LoginNote &note, const QString &exePath, std::string &problem)>;
 
-// The system's keyring, which the window module holds: the password kept under a key, if
-// any, and keeping one (false when no keyring keeps it).
-struct Keyring {
+// What the window module holds for address books on servers, so that a date list alone
+// loads neither Qt Network nor the keyring: the password the keyring keeps under a key, if
+// any; keeping one (false when no keyring keeps it); reading a source's books from its
+// server into its cache within a time limit.
+struct RemoteAccess {
     std::function<std::optional<QString>(const QString &key)> read;
     std::function<bool(const QString &key, const QString &password)> store;
+    std::function<SyncOutcome(const QString &source, const QString &user, const QString &password,
+                              int timeoutMs)>
+        sync;
 };
 
 // festmark with arguments: --help, --version, --list, the scan of the window printed to
@@ -30,4 +36,4 @@ struct Keyring {
 // be UTF-8.
 int RunCommandLine(const QStringList &arguments, const QByteArrayList &rawArguments,
                    const QString &exePath, std::FILE *out, std::FILE *err,
-                   const ShowLoginNote &showNote = {}, const Keyring &keyring = {});
+                   const ShowLoginNote &showNote = {}, const RemoteAccess &remote = {});

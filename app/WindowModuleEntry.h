@@ -26,3 +26,21 @@ using FestmarkKeyringStore = int(const char16_t *key, int keyLength, const char1
                                  int passwordLength);
 }
 inline constexpr char kKeyringStoreSymbol[] = "festmark_keyring_store";
+
+// Reads an address book's server into its cache for the terminal, within `timeoutMs`: the
+// strings in UTF-16; the outcome (SyncOutcome::Result) is returned, its message written.
+extern "C" {
+struct FestmarkSyncRequest {
+    const char16_t *source;
+    int sourceLength;
+    const char16_t *user;
+    int userLength;
+    const char16_t *password;
+    int passwordLength;
+    int timeoutMs;
+    char16_t message[2048];
+    int messageLength;
+};
+using FestmarkSyncAddressBook = int(FestmarkSyncRequest *request);
+}
+inline constexpr char kSyncAddressBookSymbol[] = "festmark_sync_address_book";

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -74,10 +75,11 @@ int main(int argc, char *argv[])
         QByteArrayList rawArguments;
         for (int i = 0; i < argc; ++i)
             rawArguments.append(QByteArray(argv[i]));
-        // The keyring is the module's: only an address book on a server loads it.
+        // Qt Network and the keyring are the module's: only an address book on a server loads
+        // them.
         QLibrary module;
-        Keyring keyring;
-        keyring.read = [&module](const QString &key) -> std::optional<QString> {
+        RemoteAccess remote;
+        remote.read = [&module](const QString &key) -> std::optional<QString> {
             auto *lookup = ModuleEntry<FestmarkKeyringPassword>(module, kKeyringPasswordSymbol);
             if (lookup == nullptr)
                 return std::nullopt;
@@ -89,15 +91,40 @@ int main(int argc, char *argv[])
                 return std::nullopt;
             return QString::fromUtf16(password.data(), length);
         };
-        keyring.store = [&module](const QString &key, const QString &password) {
+        remote.store = [&module](const QString &key, const QString &password) {
             auto *store = ModuleEntry<FestmarkKeyringStore>(module, kKeyringStoreSymbol);
             return store != nullptr && store(reinterpret_cast<const char16_t *>(key.utf16()),
                                              static_cast<int>(key.size()),
                                              reinterpret_cast<const char16_t *>(password.utf16()),
                                              static_cast<int>(password.size())) == 0;
         };
+        remote.sync = [&module](const QString &source, const QString &user, const QString &password,
+                                int timeoutMs) {
+            SyncOutcome outcome;
+            auto *sync = ModuleEntry<FestmarkSyncAddressBook>(module, kSyncAddressBookSymbol);
+            if (sync == nullptr) {
+                outcome.message = QStringLiteral("das Fenstermodul fehlt");
+                return outcome;
+            }
+            const auto utf16 = [](const QString &text) {
+                return reinterpret_cast<const char16_t *>(text.utf16());
+            };
+            auto request = std::make_unique<FestmarkSyncRequest>();
+            *request = {utf16(source),
+                        static_cast<int>(source.size()),
+                        utf16(user),
+                        static_cast<int>(user.size()),
+                        utf16(password),
+                        static_cast<int>(password.size()),
+                        timeoutMs,
+                        {},
+                        0};
+            outcome.result = static_cast<SyncOutcome::Result>(sync(request.get()));
+            outcome.message = QString::fromUtf16(request->message, request->messageLength);
+            return outcome;
+        };
         return RunCommandLine(QCoreApplication::arguments(), rawArguments,
-                              QCoreApplication::applicationFilePath(), stdout, stderr, {}, keyring);
+                              QCoreApplication::applicationFilePath(), stdout, stderr, {}, remote);
     }
     QLibrary module;
     const bool note = argc > 1;

@@ -2,12 +2,15 @@
 
 #include "DateListReader.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace {
 
@@ -31,6 +34,16 @@ bool IsLeftOut(QByteArrayView line)
         if (name.compare(QByteArrayView(big), Qt::CaseInsensitive) == 0)
             return true;
     return false;
+}
+
+// This machine by its name or number (Qt Network is not needed to tell).
+bool IsLoopback(const QString &host)
+{
+    return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+           host == QLatin1String("::1") ||
+           (host.startsWith(QLatin1String("127.")) && host.count(QLatin1Char('.')) == 3 &&
+            std::all_of(host.begin(), host.end(),
+                        [](QChar c) { return c.isDigit() || c == QLatin1Char('.'); }));
 }
 
 } // namespace
@@ -144,4 +157,39 @@ QByteArray CardToKeep(QByteArrayView vcard)
             kept += line;
     }
     return kept;
+}
+
+QString RemoteSourceUser(const QString &source, const QString &fallback)
+{
+    const QString user = QUrl(source).userName();
+    return user.isEmpty() ? fallback : user;
+}
+
+QString PasswordKey(const QString &source, const QString &user)
+{
+    const QUrl url(source);
+    const int port = url.port();
+    return QStringLiteral("carddav:%1@%2")
+        .arg(user, port < 0 ? url.host() : url.host() + QLatin1Char(':') + QString::number(port));
+}
+
+QString RemoteSourceRefusal(const QString &source)
+{
+    const QUrl url(source, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return QCoreApplication::translate("CardDavSync", "„%1“ ist keine gültige Adresse.")
+            .arg(source);
+    if (!url.password().isEmpty())
+        return QCoreApplication::translate(
+            "CardDavSync",
+            "Das Passwort gehört nicht in die Adresse, wo es jeder lesen kann: Festmark fragt "
+            "danach.");
+    if (url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 &&
+        !IsLoopback(url.host()))
+        return QCoreApplication::translate(
+                   "CardDavSync",
+                   "%1 ist unverschlüsselt (http): Festmark schickt Passwörter nur über https "
+                   "an einen anderen Rechner.")
+            .arg(url.toString(QUrl::RemoveUserInfo));
+    return {};
 }

@@ -14,6 +14,22 @@
 // cloud.example.org/". What was last read from it is kept in the user's cache folder, so that
 // the rows are there at once and when the server cannot be reached.
 
+// How reading an address book from its server ended.
+struct SyncOutcome {
+    enum class Result {
+        Updated,     // read; the cache holds the server's state
+        Unreachable, // no connection, or no answer within the time limit
+        WrongLogin,  // the server refused the user name or password
+        Certificate, // the server's certificate is not trusted
+        Refused,     // Festmark would not send the request (plain http, another host)
+        BadAnswer,   // the server answered with something that is no address book
+    };
+    Result result = Result::Unreachable;
+    QString message;      // German, naming the problem; empty when updated
+    qint64 bytesRead = 0; // of the server's answers, headers left out
+    int cardsChanged = 0; // cards fetched or removed
+};
+
 // Whether a source is an address on a server rather than a file.
 bool IsRemoteSource(const QString &source);
 // The address as it is kept and shown: no password, ever.
@@ -34,6 +50,14 @@ struct AddressBookCache {
     QDateTime saved; // when the server was last read in full or in part
     std::vector<CachedBook> books;
 };
+
+// The user of a source: the address's own, else `fallback`.
+QString RemoteSourceUser(const QString &source, const QString &fallback);
+// What the keyring keeps the password of a source's user under: one per user and server.
+QString PasswordKey(const QString &source, const QString &user);
+// Why Festmark will not send a password to this address (German), or empty: plain http goes
+// only to this machine, and a password never stands in the address.
+QString RemoteSourceRefusal(const QString &source);
 
 // Where the cache of a source lives: "<cache folder>/festmark/<host>-<hash>.carddav".
 QString AddressBookCachePath(const QString &source);

@@ -80,14 +80,6 @@ int StatusCode(QStringView line) // "HTTP/1.1 404 Not Found"
     return parts.size() >= 2 ? parts[1].toInt() : 0;
 }
 
-bool IsLoopback(const QString &host)
-{
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
-        return true;
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
-}
-
 int PortOf(const QUrl &url)
 {
     return url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443
@@ -717,41 +709,6 @@ void CardDavSync::FinishBook()
     m_result.books.push_back(book);
     ++m_bookIndex;
     SyncNextBook();
-}
-
-QString RemoteSourceUser(const QString &source, const QString &fallback)
-{
-    const QString user = QUrl(source).userName();
-    return user.isEmpty() ? fallback : user;
-}
-
-QString PasswordKey(const QString &source, const QString &user)
-{
-    const QUrl url(source);
-    const int port = url.port();
-    return QStringLiteral("carddav:%1@%2")
-        .arg(user, port < 0 ? url.host() : url.host() + QLatin1Char(':') + QString::number(port));
-}
-
-QString RemoteSourceRefusal(const QString &source)
-{
-    const QUrl url(source, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty())
-        return QCoreApplication::translate("CardDavSync", "„%1“ ist keine gültige Adresse.")
-            .arg(source);
-    if (!url.password().isEmpty())
-        return QCoreApplication::translate(
-            "CardDavSync",
-            "Das Passwort gehört nicht in die Adresse, wo es jeder lesen kann: Festmark fragt "
-            "danach.");
-    if (url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 &&
-        !IsLoopback(url.host()))
-        return QCoreApplication::translate(
-                   "CardDavSync",
-                   "%1 ist unverschlüsselt (http): Festmark schickt Passwörter nur über https "
-                   "an einen anderen Rechner.")
-            .arg(url.toString(QUrl::RemoveUserInfo));
-    return {};
 }
 
 SyncOutcome SyncAddressBook(const QString &source, const QString &user, const QString &password,

@@ -17,22 +17,6 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 
-// How reading an address book from its server ended.
-struct SyncOutcome {
-    enum class Result {
-        Updated,     // read; the cache holds the server's state
-        Unreachable, // no connection, or no answer within the time limit
-        WrongLogin,  // the server refused the user name or password
-        Certificate, // the server's certificate is not trusted
-        Refused,     // Festmark would not send the request (plain http, another host)
-        BadAnswer,   // the server answered with something that is no address book
-    };
-    Result result = Result::Unreachable;
-    QString message;      // German, naming the problem; empty when updated
-    qint64 bytesRead = 0; // of the server's answers, headers left out
-    int cardsChanged = 0; // cards fetched or removed
-};
-
 // Reads the address books of one source from its server (CardDAV, RFC 6352): from an account's
 // base address it finds them all (RFC 6764: /.well-known/carddav, the user's principal, its
 // address book home), else it reads the collection given. With a cache it asks only for what
@@ -105,14 +89,8 @@ private:
     bool m_fullSync = false;
 };
 
-// For the terminal: reads the source's books within the time limit, waiting on a local event
-// loop, and keeps what was read in the cache.
+// For the terminal (through the window module, which holds Qt Network): reads the source's
+// books within the time limit, waiting on a local event loop, and keeps what was read in the
+// cache.
 SyncOutcome SyncAddressBook(const QString &source, const QString &user, const QString &password,
                             int timeoutMs);
-// The user of a source: the address's own, else `fallback`.
-QString RemoteSourceUser(const QString &source, const QString &fallback);
-// What the keyring keeps the password of a source's user under: one per user and server.
-QString PasswordKey(const QString &source, const QString &user);
-// Why Festmark will not send a password to this address (German), or empty: plain http goes
-// only to this machine, and a password never stands in the address.
-QString RemoteSourceRefusal(const QString &source);
