@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Festmark for Windows on Debian 12 and checks it there: installs mingw-w64, wine and
-# NSIS, builds Qt 6 and QtKeychain for Windows once from Debian's own source (kept in a cache
-# folder outside the checkout), cross-builds Festmark with its tests into build-windows/, runs the
+# NSIS, builds Qt 6 for Windows once from Debian's own qt6-base source (kept in a cache folder
+# outside the checkout), cross-builds Festmark with its tests into build-windows/, runs the
 # tests under wine in a throwaway prefix, builds the installer and tries it under wine.
 #
 #   tools/windows.sh            everything
@@ -148,36 +148,13 @@ build_gtest() {
     touch "$gtest_prefix/.complete"
 }
 
-# QtKeychain for Windows (the Credential Manager), from Debian's own source, against the Qt
-# above.
-keychain_prefix=$cache/qtkeychain
-build_keychain() {
-    if [[ -f $keychain_prefix/.complete ]]; then
-        log "QtKeychain for Windows from the cache: $keychain_prefix"
-        return
-    fi
-    fetch_source qtkeychain "$cache/src/qtkeychain"
-    rm -rf "$cache/keychain-build" "$keychain_prefix"
-    log "building QtKeychain for Windows"
-    cmake -S "$cache/src/qtkeychain" -B "$cache/keychain-build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$keychain_prefix" \
-        -DBUILD_WITH_QT6=ON -DBUILD_TRANSLATIONS=OFF -DBUILD_TEST_APPLICATION=OFF \
-        >"$cache/keychain-configure.log" 2>&1 ||
-        { tail -n 40 "$cache/keychain-configure.log" >&2; exit 1; }
-    cmake --build "$cache/keychain-build" --parallel "$jobs" >"$cache/keychain-build.log" 2>&1 ||
-        { tail -n 40 "$cache/keychain-build.log" >&2; exit 1; }
-    cmake --install "$cache/keychain-build" >/dev/null
-    touch "$keychain_prefix/.complete"
-}
-
 # The tests are listed when CTest runs them, under wine with the DLLs on its path, not at
 # build time.
 build_festmark() {
     log "cross-building Festmark into $build_dir"
     cmake -S "$root" -B "$build_dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$gtest_prefix;$keychain_prefix" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$gtest_prefix" \
         -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/wine -DFESTMARK_WERROR=ON \
         -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST >/dev/null
     cmake --build "$build_dir" --parallel "$jobs"
@@ -187,8 +164,7 @@ build_festmark() {
 }
 
 # The DLLs a program from the cross build needs: Qt's and the compiler's runtime.
-runtime_dirs=("$qt_prefix/bin" "$keychain_prefix/bin" "/usr/lib/gcc/$triplet/12-posix"
-    "/usr/$triplet/lib")
+runtime_dirs=("$qt_prefix/bin" "/usr/lib/gcc/$triplet/12-posix" "/usr/$triplet/lib")
 
 # A new, empty wine prefix (a real, empty registry), removed on exit.
 wine_prefix=
@@ -246,7 +222,6 @@ stage() {
     for dll in Qt6Core.dll Qt6Gui.dll Qt6Network.dll Qt6Widgets.dll; do
         cp "$qt_prefix/bin/$dll" "$stage_dir/"
     done
-    cp "$keychain_prefix"/bin/*.dll "$stage_dir/"
     for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do
         cp "/usr/lib/gcc/$triplet/12-posix/$dll" "$stage_dir/"
     done
@@ -388,7 +363,6 @@ build_all() {
     install_packages
     build_qt
     build_gtest
-    build_keychain
     build_festmark
 }
 
@@ -397,7 +371,6 @@ qt)
     install_packages
     build_qt
     build_gtest
-    build_keychain
     ;;
 build) build_all ;;
 test)

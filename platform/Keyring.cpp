@@ -1,3 +1,4 @@
+// The keyring on Linux: QtKeychain, which speaks to the Secret Service or KWallet.
 #include "Keyring.h"
 
 #include <QEventLoop>
