@@ -626,15 +626,21 @@ void CardDavSync::OnSync(Answer &answer)
     FetchChanged();
 }
 
+bool CardDavSync::Listed(const Answer &answer)
+{
+    if (answer.status == 207)
+        return true;
+    Fail(SyncOutcome::Result::BadAnswer,
+         tr("Der Server gibt das Adressbuch %1 nicht heraus (HTTP %2).")
+             .arg(m_books[m_bookIndex].url)
+             .arg(answer.status));
+    return false;
+}
+
 void CardDavSync::OnEtags(Answer &answer)
 {
-    if (answer.status != 207) {
-        Fail(SyncOutcome::Result::BadAnswer,
-             tr("Der Server gibt das Adressbuch %1 nicht heraus (HTTP %2).")
-                 .arg(m_books[m_bookIndex].url)
-                 .arg(answer.status));
+    if (!Listed(answer))
         return;
-    }
     const QUrl base(m_books[m_bookIndex].url);
     std::vector<CachedCard> listed;
     for (const DavResponse &response : answer.responses) {
@@ -676,13 +682,8 @@ void CardDavSync::FetchChanged()
 
 void CardDavSync::OnMultiget(Answer &answer)
 {
-    if (answer.status != 207) {
-        Fail(SyncOutcome::Result::BadAnswer,
-             tr("Der Server gibt die Karten von %1 nicht heraus (HTTP %2).")
-                 .arg(m_books[m_bookIndex].url)
-                 .arg(answer.status));
+    if (!Listed(answer))
         return;
-    }
     const QUrl base(m_books[m_bookIndex].url);
     for (DavResponse &response : answer.responses) {
         const QString href = base.resolved(QUrl(response.href)).path(QUrl::FullyEncoded);

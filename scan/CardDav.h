@@ -61,6 +61,7 @@ private:
     void OnHome(Answer &answer);
     void SyncNextBook();
     void OnSync(Answer &answer);
+    bool Listed(const Answer &answer); // a multistatus, else the read fails
     void OnEtags(Answer &answer);
     void FetchChanged();
     void OnMultiget(Answer &answer);

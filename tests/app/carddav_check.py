@@ -56,7 +56,7 @@ def wait_for_port(port, seconds=20):
 
 def card(uid, name, *lines):
     family, _, given = name.partition(" ")
-    body = [f"BEGIN:VCARD", "VERSION:3.0", f"UID:{uid}", f"N:{given};{family};;;",
+    body = ["BEGIN:VCARD", "VERSION:3.0", f"UID:{uid}", f"N:{given};{family};;;",
             f"FN:{name}", *lines, "END:VCARD"]
     return ("\r\n".join(body) + "\r\n").encode()
 
@@ -154,6 +154,23 @@ CARDS_ARBEIT = [card(f"w{i}", f"Werk Kollege{i}", f"BDAY:19{60 + i % 40}-03-{10 
                      "NOTE:" + "x" * 200) for i in range(300)]
 
 
+class Servers:
+    """A folder and the server processes of one check, both gone when it ends."""
+
+    def __init__(self, prefix):
+        self.work = tempfile.mkdtemp(prefix=prefix)
+        self.processes = []
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        for p in self.processes:
+            p.terminate()
+            p.wait()
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
 def start_radicale(work, processes):
     """Radicale with a password account and two address books; its address."""
     radicale_port = free_port()
@@ -180,9 +197,8 @@ def start_radicale(work, processes):
 
 def radicale_only():
     """Both books of Radicale's account, and a change followed: for festmark.exe under wine."""
-    work = tempfile.mkdtemp(prefix="festmark-carddav-")
-    processes = []
-    try:
+    with Servers("festmark-carddav-") as running:
+        work, processes = running.work, running.processes
         port = start_radicale(work, processes)
         home = tempfile.mkdtemp(dir=work)
         source = f"http://anna@127.0.0.1:{port}/"
@@ -195,18 +211,12 @@ def radicale_only():
         status, out, err, _ = festmark(home, "--file", source)
         check("radicale: a removed card loses its rows",
               status == 0 and not any("Alt Anna" in r for r in rows(out)), out + err)
-    finally:
-        for p in processes:
-            p.terminate()
-            p.wait()
-        shutil.rmtree(work, ignore_errors=True)
     return 0
 
 
 def servers():
-    work = tempfile.mkdtemp(prefix="festmark-carddav-")
-    processes = []
-    try:
+    with Servers("festmark-carddav-") as running:
+        work, processes = running.work, running.processes
         radicale_port = start_radicale(work, processes)
         # Xandikos has no accounts of its own (a web server in front checks them): its
         # address books answer whoever asks.
@@ -307,11 +317,6 @@ def servers():
         check("xandikos: one address book by its collection's address",
               status == 0 and any("Neu Nora" in r for r in rows(out)) and
               not any("Cyan Cora" in r for r in rows(out)), out + err)
-    finally:
-        for p in processes:
-            p.terminate()
-            p.wait()
-        shutil.rmtree(work, ignore_errors=True)
     return 0
 
 
@@ -431,9 +436,8 @@ def keyring():
     """The password typed at the terminal (not shown), kept in a real keyring (GNOME Keyring's
     Secret Service on this script's private session bus) and taken from it the next time."""
     import pty
-    work = tempfile.mkdtemp(prefix="festmark-keyring-")
-    processes = []
-    try:
+    with Servers("festmark-keyring-") as running:
+        work, processes = running.work, running.processes
         os.environ.update(HOME=work, XDG_DATA_HOME=work + "/data", XDG_CONFIG_HOME=work + "/cfg",
                           XDG_CACHE_HOME=work + "/cache")
         started = subprocess.run(["gnome-keyring-daemon", "--unlock", "--components=secrets"],
@@ -467,11 +471,6 @@ def keyring():
         check("the next time the keyring's password, without asking",
               again.returncode == 0 and "Alt Anna wird 50" in again.stdout and
               "Passwort" not in again.stderr, again.stderr)
-    finally:
-        for p in processes:
-            p.terminate()
-            p.wait()
-        shutil.rmtree(work, ignore_errors=True)
     return 0
 
 
