@@ -8,6 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslConfiguration>
 #include <QTimer>
 #include <QXmlStreamReader>
 
@@ -285,10 +286,15 @@ CardDavSync::CardDavSync(Account account, std::optional<AddressBookCache> cache,
     , m_old(std::move(cache))
     , m_timeoutMs(timeoutMs)
     , m_network(new QNetworkAccessManager(this))
+    , m_tls(QSslConfiguration::defaultConfiguration())
 {
     // The password goes only where the source's address points: redirects are followed
     // here, never by Qt.
     m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    // OpenSSL's SSL_CERT_FILE, which Qt does not read: a private certificate authority (a
+    // company's, a home server's) is trusted without changing the system's store.
+    if (const QString authorities = qEnvironmentVariable("SSL_CERT_FILE"); !authorities.isEmpty())
+        m_tls.addCaCertificates(authorities);
     m_network->setAutoDeleteReplies(false);
     connect(m_network, &QNetworkAccessManager::authenticationRequired, this,
             [this](QNetworkReply *reply, QAuthenticator *authenticator) {
@@ -348,6 +354,7 @@ void CardDavSync::Send(const QByteArray &method, const QUrl &url, int depth, con
     answer.redirects = redirects;
 
     QNetworkRequest request(url);
+    request.setSslConfiguration(m_tls);
     request.setRawHeader("Depth", QByteArray::number(depth));
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QByteArrayLiteral("application/xml; charset=utf-8"));

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QSslError>
 #include <QString>
 #include <QUrl>
@@ -71,6 +72,7 @@ private:
     std::optional<AddressBookCache> m_old;
     int m_timeoutMs;
     QNetworkAccessManager *m_network;
+    QSslConfiguration m_tls;
     QPointer<QNetworkReply> m_reply;
     std::unique_ptr<Answer> m_answer;
     QElapsedTimer m_clock;

@@ -6,7 +6,7 @@ small transfers (counted by a proxy between the two), the cache used when the se
 gone, and the failures a user meets: a wrong password, an untrusted certificate, a server
 that hangs, one that never ends its answer, XML built to explode, a redirect to another
 host, plain http to another machine.
-Usage: carddav_check.py FESTMARK servers|hostile|window|keyring|radicale (keyring: under
+Usage: carddav_check.py FESTMARK servers|hostile|tls|window|keyring|radicale (keyring: under
 dbus-run-session, with GNOME Keyring; window: the window's start
 while a server hangs, on an X server of its own; radicale: Radicale alone, for festmark.exe
 under wine, with FESTMARK_RUNNER=wine). Exits 77 (skipped) where radicale,
@@ -29,6 +29,7 @@ FESTMARK = sys.argv[1]
 MODE = sys.argv[2]
 TODAY = "14.03.2026"
 failures = []
+urlopen_context = None  # the test's own requests over https
 
 
 def check(name, condition, detail=""):
@@ -68,7 +69,7 @@ def dav(method, url, user, password, body=None, content_type="text/vcard"):
         request.add_header("Authorization", "Basic " + token)
     if body is not None:
         request.add_header("Content-Type", content_type)
-    with urllib.request.urlopen(request, timeout=10) as answer:
+    with urllib.request.urlopen(request, timeout=10, context=urlopen_context) as answer:
         return answer.status
 
 
@@ -118,8 +119,8 @@ class Proxy:
                     pass
 
 
-def festmark(home, *args, password="geheim", timeout=60):
-    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home + "/config",
+def festmark(home, *args, password="geheim", timeout=60, extra_env=None):
+    env = dict(os.environ, **(extra_env or {}), HOME=home, XDG_CONFIG_HOME=home + "/config",
                XDG_CACHE_HOME=home + "/cache", LANG="de_DE.UTF-8")
     env.pop("FESTMARK_PASSWORD", None)
     if password is not None:
@@ -171,13 +172,14 @@ class Servers:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
-def start_radicale(work, processes):
-    """Radicale with a password account and two address books; its address."""
+def start_radicale(work, processes, tls=""):
+    """Radicale with a password account and two address books; its port. `tls`: the server's
+    lines of Radicale's configuration for https."""
     radicale_port = free_port()
     with open(work + "/users", "w") as users:
         users.write("anna:geheim\n")
     with open(work + "/radicale.conf", "w") as conf:
-        conf.write(f"[server]\nhosts = 127.0.0.1:{radicale_port}\n[auth]\ntype = htpasswd\n"
+        conf.write(f"[server]\nhosts = 127.0.0.1:{radicale_port}\n{tls}[auth]\ntype = htpasswd\n"
                    f"htpasswd_filename = {work}/users\nhtpasswd_encryption = plain\n"
                    f"[storage]\nfilesystem_folder = {work}/radicale\n[rights]\n"
                    "type = owner_only\n[logging]\nlevel = error\n")
@@ -185,7 +187,7 @@ def start_radicale(work, processes):
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
     if not wait_for_port(radicale_port):
         raise RuntimeError("radicale did not start")
-    radicale = f"http://127.0.0.1:{radicale_port}"
+    radicale = f"{'https' if tls else 'http'}://127.0.0.1:{radicale_port}"
     make_book(radicale, "anna", "geheim", "/anna/privat/", "Privat")
     make_book(radicale, "anna", "geheim", "/anna/arbeit/", "Arbeit")
     for i, c in enumerate(CARDS_PRIVAT):
@@ -193,6 +195,44 @@ def start_radicale(work, processes):
     for i, c in enumerate(CARDS_ARBEIT):
         dav("PUT", f"{radicale}/anna/arbeit/w{i}.vcf", "anna", "geheim", c)
     return radicale_port
+
+
+def tls():
+    """Radicale over https with a certificate of the test's own authority: trusted through
+    SSL_CERT_FILE, refused without it."""
+    with Servers("festmark-tls-") as running:
+        work, processes = running.work, running.processes
+        pem = work + "/pem"
+        os.makedirs(pem)
+        openssl = ["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-days", "2"]
+        subprocess.run([*openssl, "-x509", "-subj", "/CN=Festmark Test CA",
+                        "-keyout", pem + "/ca.key", "-out", pem + "/ca.pem"],
+                       check=True, capture_output=True)
+        subprocess.run([*openssl, "-subj", "/CN=127.0.0.1", "-keyout", pem + "/server.key",
+                        "-out", pem + "/server.csr"], check=True, capture_output=True)
+        with open(pem + "/ext", "w") as ext:
+            ext.write("subjectAltName=IP:127.0.0.1\n")
+        subprocess.run(["openssl", "x509", "-req", "-in", pem + "/server.csr", "-CA",
+                        pem + "/ca.pem", "-CAkey", pem + "/ca.key", "-CAcreateserial", "-days",
+                        "2", "-extfile", pem + "/ext", "-out", pem + "/server.pem"],
+                       check=True, capture_output=True)
+        # The test's own requests trust the same authority.
+        import ssl
+        global urlopen_context
+        urlopen_context = ssl.create_default_context(cafile=pem + "/ca.pem")
+        port = start_radicale(work, processes,
+                              f"ssl = True\ncertificate = {pem}/server.pem\n"
+                              f"key = {pem}/server.key\n")
+        source = f"https://anna@127.0.0.1:{port}/"
+        home = tempfile.mkdtemp(dir=work)
+        status, out, err, _ = festmark(home, "--file", source)
+        check("https with an authority nobody trusts: refused, naming the certificate",
+              status == 1 and "Zertifikat" in err, err)
+        status, out, err, _ = festmark(home, "--file", source,
+                                       extra_env={"SSL_CERT_FILE": pem + "/ca.pem"})
+        check("https with the test's own authority trusted through SSL_CERT_FILE",
+              status == 0 and any("Alt Anna wird 50" in r for r in rows(out)), err)
+    return 0
 
 
 def radicale_only():
@@ -532,10 +572,11 @@ def window():
 if __name__ == "__main__":
     needed = {"servers": ["radicale", "xandikos"], "radicale": ["radicale"],
               "hostile": ["openssl"], "window": ["xdotool"],
-              "keyring": ["radicale", "gnome-keyring-daemon"]}[MODE]
+              "keyring": ["radicale", "gnome-keyring-daemon"],
+              "tls": ["radicale", "openssl"]}[MODE]
     if any(shutil.which(tool) is None for tool in needed):
         print("skipped: " + ", ".join(needed) + " needed")
         sys.exit(77)
     result = {"servers": servers, "radicale": radicale_only, "hostile": hostile,
-              "window": window, "keyring": keyring}[MODE]()
+              "window": window, "keyring": keyring, "tls": tls}[MODE]()
     sys.exit(1 if result or failures else 0)
