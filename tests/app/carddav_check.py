@@ -429,8 +429,11 @@ def hostile():
                                         f"http://anna@127.0.0.1:{server.server_port}/")
         peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
         print(f"     endless answer: {took:.1f} s, peak {peak // 1024} MB")
+        # Under AddressSanitizer the peak is its quarantine's, not the program's.
+        sanitized = "libasan" in subprocess.run(["ldd", FESTMARK], capture_output=True,
+                                                text=True).stdout
         check("an endless answer is given up within the limit, memory bounded",
-              status == 1 and took < 12 and peak < 300 * 1024,
+              status == 1 and took < 12 and (sanitized or peak < 300 * 1024),
               f"status {status}, {took:.1f} s, peak {peak // 1024} MB (before {before // 1024}): "
               + err)
 
