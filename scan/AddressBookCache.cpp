@@ -15,7 +15,7 @@
 namespace {
 
 constexpr quint32 kMagic = 0x464d4344; // "FMCD"
-constexpr quint32 kVersion = 1;
+constexpr quint32 kVersion = 2;
 // A cache past this size was not written by us.
 constexpr qint64 kMaxCacheSize = qint64(1) << 30;
 
@@ -90,7 +90,7 @@ std::optional<AddressBookCache> LoadAddressBookCache(const QString &path)
         return std::nullopt;
     AddressBookCache cache;
     quint32 books = 0;
-    in >> cache.saved >> books;
+    in >> cache.saved >> cache.found >> books;
     for (quint32 b = 0; b < books && in.status() == QDataStream::Ok; ++b) {
         CachedBook &book = cache.books.emplace_back();
         quint32 cards = 0;
@@ -114,7 +114,7 @@ bool SaveAddressBookCache(const QString &path, const AddressBookCache &cache, QS
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QDataStream out(&file);
         out.setVersion(QDataStream::Qt_6_4);
-        out << kMagic << kVersion << cache.saved << quint32(cache.books.size());
+        out << kMagic << kVersion << cache.saved << cache.found << quint32(cache.books.size());
         for (const CachedBook &book : cache.books) {
             out << book.url << book.name << book.syncToken << quint32(book.cards.size());
             for (const CachedCard &card : book.cards)

@@ -48,6 +48,7 @@ struct CachedBook {
 };
 struct AddressBookCache {
     QDateTime saved; // when the server was last read in full or in part
+    QDateTime found; // when its address books were last looked for
     std::vector<CachedBook> books;
 };
 

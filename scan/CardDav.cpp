@@ -26,6 +26,9 @@ constexpr qint64 kReadBuffer = qint64(1) << 20;
 constexpr int kMaxRedirects = 5;
 constexpr int kMaxProbes = 6;
 constexpr int kMultigetBatch = 200;
+// An account's address books are looked for again after this long: a book added on the
+// server comes within a day, and a read with nothing new costs one request a book.
+constexpr qint64 kFindAgainAfterSecs = 24 * 60 * 60;
 
 const QString kDav = QStringLiteral("DAV:");
 const QString kCardDav = QStringLiteral("urn:ietf:params:xml:ns:carddav");
@@ -286,15 +289,19 @@ CardDavSync::CardDavSync(Account account, std::optional<AddressBookCache> cache,
     , m_old(std::move(cache))
     , m_timeoutMs(timeoutMs)
     , m_network(new QNetworkAccessManager(this))
-    , m_tls(QSslConfiguration::defaultConfiguration())
 {
     // The password goes only where the source's address points: redirects are followed
     // here, never by Qt.
     m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     // OpenSSL's SSL_CERT_FILE, which Qt does not read: a private certificate authority (a
     // company's, a home server's) is trusted without changing the system's store.
-    if (const QString authorities = qEnvironmentVariable("SSL_CERT_FILE"); !authorities.isEmpty())
-        m_tls.addCaCertificates(authorities);
+    // Only then is the TLS configuration touched: asking for Qt's own loads the system's
+    // whole store at once, where Qt otherwise looks up an authority when a server needs it.
+    if (const QString authorities = qEnvironmentVariable("SSL_CERT_FILE");
+        !authorities.isEmpty() && m_account.url.scheme() == QLatin1String("https")) {
+        m_tls = QSslConfiguration::defaultConfiguration();
+        m_tls->addCaCertificates(authorities);
+    }
     m_network->setAutoDeleteReplies(false);
     connect(m_network, &QNetworkAccessManager::authenticationRequired, this,
             [this](QNetworkReply *reply, QAuthenticator *authenticator) {
@@ -329,6 +336,17 @@ void CardDavSync::Start()
              tr("keine vollständige Antwort innerhalb von %1 s").arg(m_timeoutMs / 1000.0));
     });
     limit->start(m_timeoutMs);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (!m_findOnly && m_old && !m_old->books.empty() && m_old->found.isValid() &&
+        m_old->found <= now && m_old->found.secsTo(now) < kFindAgainAfterSecs) {
+        for (const CachedBook &book : m_old->books)
+            m_books.push_back({book.url, book.name, {}, {}});
+        m_result.found = m_old->found;
+        m_booksFromCache = true;
+        SyncNextBook();
+        return;
+    }
+    m_result.found = now;
     Probe(m_account.url);
 }
 
@@ -354,7 +372,8 @@ void CardDavSync::Send(const QByteArray &method, const QUrl &url, int depth, con
     answer.redirects = redirects;
 
     QNetworkRequest request(url);
-    request.setSslConfiguration(m_tls);
+    if (m_tls)
+        request.setSslConfiguration(*m_tls);
     request.setRawHeader("Depth", QByteArray::number(depth));
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QByteArrayLiteral("application/xml; charset=utf-8"));
@@ -585,6 +604,16 @@ void CardDavSync::SyncNextBook()
 
 void CardDavSync::OnSync(Answer &answer)
 {
+    if (m_booksFromCache && (answer.status == 404 || answer.status == 410)) {
+        // A book known from the last time is gone: the account's books are looked for anew.
+        m_booksFromCache = false;
+        m_books.clear();
+        m_bookIndex = 0;
+        m_result = {};
+        m_result.found = QDateTime::currentDateTimeUtc();
+        Probe(m_account.url);
+        return;
+    }
     CachedBook &book = m_books[m_bookIndex];
     if (answer.status != 207 || answer.syncToken.isEmpty()) {
         if (!book.syncToken.isEmpty() &&

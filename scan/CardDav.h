@@ -20,7 +20,8 @@ class QNetworkReply;
 
 // Reads the address books of one source from its server (CardDAV, RFC 6352): from an account's
 // base address it finds them all (RFC 6764: /.well-known/carddav, the user's principal, its
-// address book home), else it reads the collection given. With a cache it asks only for what
+// address book home; again once a day, or when a book is gone), else it reads the collection
+// given. With a cache it asks only for what
 // changed (sync-collection, RFC 6578; the cards' ETags where a server lacks it). Every answer
 // is read as it arrives and bounded in size and time; the cache is replaced only when all
 // books were read. Runs in the thread it lives in, on that thread's event loop.
@@ -72,7 +73,7 @@ private:
     std::optional<AddressBookCache> m_old;
     int m_timeoutMs;
     QNetworkAccessManager *m_network;
-    QSslConfiguration m_tls;
+    std::optional<QSslConfiguration> m_tls; // with the authorities of SSL_CERT_FILE
     QPointer<QNetworkReply> m_reply;
     std::unique_ptr<Answer> m_answer;
     QElapsedTimer m_clock;
@@ -84,6 +85,7 @@ private:
     // Discovery
     std::vector<QUrl> m_probed;
     bool m_triedWellKnown = false;
+    bool m_booksFromCache = false; // the books of the last time, not looked for now
     // The book being read
     std::vector<CachedBook> m_books;
     std::size_t m_bookIndex = 0;

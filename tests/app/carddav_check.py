@@ -335,6 +335,13 @@ def servers():
               not any(b"geheim" in open(os.path.join(d, f), "rb").read()
                       for d, _, fs in os.walk(home) for f in fs))
 
+        # A whole book removed on the server: the account's books are looked for anew.
+        dav("DELETE", f"{radicale}/anna/arbeit/", "anna", "geheim")
+        status, out, err, _ = festmark(home, "--file", source)
+        check("radicale: a removed address book loses its rows, the other stays",
+              status == 0 and not any("Kollege" in r for r in rows(out)) and
+              any("Alt Anna wird 40" in r for r in rows(out)), out + err)
+
         # Xandikos: its home holds two address books.
         xhome = tempfile.mkdtemp(dir=work)
         _, xfile_out, _, _ = festmark(xhome, "--file", work + "/privat.vcf")
