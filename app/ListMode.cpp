@@ -119,8 +119,8 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
                                 "im Terminal starten"));
             continue;
         }
-        SyncOutcome outcome;
-        outcome.message = QStringLiteral("das Fenstermodul fehlt");
+        SyncOutcome outcome{SyncOutcome::Result::Unreachable,
+                            QStringLiteral("nicht erreichbar (das Fenstermodul fehlt)")};
         if (remote.sync)
             outcome = remote.sync(source.path, user, *password,
                                   line.timeoutSeconds.value_or(kDefaultTimeoutSeconds) * 1000);
@@ -134,13 +134,8 @@ bool SyncRemoteSources(const std::vector<Source> &sources, const CommandLine &li
             fail(outcome.message);
             continue;
         }
-        const std::optional<AddressBookCache> cache =
-            LoadAddressBookCache(AddressBookCachePath(source.path));
-        QString note = QStringLiteral("Adressbuch nicht erreichbar (%1)").arg(outcome.message);
-        if (cache)
-            note += QStringLiteral("; gezeigt wird der Stand vom %1")
-                        .arg(cache->saved.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
-        report.Say(source.name + ": " + PrintableText(note.toStdString()));
+        // Only told: the cache stands in for the server.
+        report.Say(source.name + ": Adressbuch " + PrintableText(outcome.message.toStdString()));
     }
     return fine;
 }

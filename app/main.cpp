@@ -58,6 +58,55 @@ bool AsksForTheNote(int argc, char *argv[])
     return false;
 }
 
+const char16_t *Utf16(const QString &text)
+{
+    return reinterpret_cast<const char16_t *>(text.utf16());
+}
+
+// The keyring and the reading of address books on servers, through the module's entries,
+// loaded when first called.
+RemoteAccess ModuleRemoteAccess(QLibrary &module)
+{
+    RemoteAccess remote;
+    remote.read = [&module](const QString &key) -> std::optional<QString> {
+        auto *lookup = ModuleEntry<FestmarkKeyringPassword>(module, kKeyringPasswordSymbol);
+        if (lookup == nullptr)
+            return std::nullopt;
+        constexpr int kCapacity = 4096;
+        std::u16string password(kCapacity, u'\0');
+        const int length =
+            lookup(Utf16(key), static_cast<int>(key.size()), password.data(), kCapacity);
+        if (length < 0)
+            return std::nullopt;
+        return QString::fromUtf16(password.data(), length);
+    };
+    remote.store = [&module](const QString &key, const QString &password) {
+        auto *store = ModuleEntry<FestmarkKeyringStore>(module, kKeyringStoreSymbol);
+        return store != nullptr && store(Utf16(key), static_cast<int>(key.size()), Utf16(password),
+                                         static_cast<int>(password.size())) == 0;
+    };
+    remote.sync = [&module](const QString &source, const QString &user, const QString &password,
+                            int timeoutMs) {
+        auto *sync = ModuleEntry<FestmarkSyncAddressBook>(module, kSyncAddressBookSymbol);
+        if (sync == nullptr) // said by ModuleEntry; the cache stands in
+            return SyncOutcome{SyncOutcome::Result::Unreachable,
+                               QStringLiteral("nicht erreichbar (das Fenstermodul fehlt)")};
+        auto request = std::make_unique<FestmarkSyncRequest>();
+        *request = {Utf16(source),
+                    static_cast<int>(source.size()),
+                    Utf16(user),
+                    static_cast<int>(user.size()),
+                    Utf16(password),
+                    static_cast<int>(password.size()),
+                    timeoutMs,
+                    {},
+                    0};
+        const auto result = static_cast<SyncOutcome::Result>(sync(request.get()));
+        return SyncOutcome{result, QString::fromUtf16(request->message, request->messageLength)};
+    };
+    return remote;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -78,53 +127,9 @@ int main(int argc, char *argv[])
         // Qt Network and the keyring are the module's: only an address book on a server loads
         // them.
         QLibrary module;
-        RemoteAccess remote;
-        remote.read = [&module](const QString &key) -> std::optional<QString> {
-            auto *lookup = ModuleEntry<FestmarkKeyringPassword>(module, kKeyringPasswordSymbol);
-            if (lookup == nullptr)
-                return std::nullopt;
-            constexpr int kCapacity = 4096;
-            std::u16string password(kCapacity, u'\0');
-            const int length = lookup(reinterpret_cast<const char16_t *>(key.utf16()),
-                                      static_cast<int>(key.size()), password.data(), kCapacity);
-            if (length < 0)
-                return std::nullopt;
-            return QString::fromUtf16(password.data(), length);
-        };
-        remote.store = [&module](const QString &key, const QString &password) {
-            auto *store = ModuleEntry<FestmarkKeyringStore>(module, kKeyringStoreSymbol);
-            return store != nullptr && store(reinterpret_cast<const char16_t *>(key.utf16()),
-                                             static_cast<int>(key.size()),
-                                             reinterpret_cast<const char16_t *>(password.utf16()),
-                                             static_cast<int>(password.size())) == 0;
-        };
-        remote.sync = [&module](const QString &source, const QString &user, const QString &password,
-                                int timeoutMs) {
-            SyncOutcome outcome;
-            auto *sync = ModuleEntry<FestmarkSyncAddressBook>(module, kSyncAddressBookSymbol);
-            if (sync == nullptr) {
-                outcome.message = QStringLiteral("das Fenstermodul fehlt");
-                return outcome;
-            }
-            const auto utf16 = [](const QString &text) {
-                return reinterpret_cast<const char16_t *>(text.utf16());
-            };
-            auto request = std::make_unique<FestmarkSyncRequest>();
-            *request = {utf16(source),
-                        static_cast<int>(source.size()),
-                        utf16(user),
-                        static_cast<int>(user.size()),
-                        utf16(password),
-                        static_cast<int>(password.size()),
-                        timeoutMs,
-                        {},
-                        0};
-            outcome.result = static_cast<SyncOutcome::Result>(sync(request.get()));
-            outcome.message = QString::fromUtf16(request->message, request->messageLength);
-            return outcome;
-        };
         return RunCommandLine(QCoreApplication::arguments(), rawArguments,
-                              QCoreApplication::applicationFilePath(), stdout, stderr, {}, remote);
+                              QCoreApplication::applicationFilePath(), stdout, stderr, {},
+                              ModuleRemoteAccess(module));
     }
     QLibrary module;
     const bool note = argc > 1;

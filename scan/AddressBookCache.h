@@ -25,9 +25,9 @@ struct SyncOutcome {
         BadAnswer,   // the server answered with something that is no address book
     };
     Result result = Result::Unreachable;
-    QString message;      // German, naming the problem; empty when updated
-    qint64 bytesRead = 0; // of the server's answers, headers left out
-    int cardsChanged = 0; // cards fetched or removed
+    // German, naming the problem; empty when updated. A server that cannot be reached:
+    // "nicht erreichbar (...)", and the time of the cache that stands in for it.
+    QString message;
 };
 
 // Whether a source is an address on a server rather than a file.

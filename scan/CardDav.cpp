@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -54,28 +55,35 @@ enum class Tag {
 
 Tag TagOf(QStringView ns, QStringView name)
 {
-    static const std::map<QString, Tag> dav = {
-        {QStringLiteral("multistatus"), Tag::Multistatus},
-        {QStringLiteral("response"), Tag::Response},
-        {QStringLiteral("href"), Tag::Href},
-        {QStringLiteral("status"), Tag::Status},
-        {QStringLiteral("propstat"), Tag::Propstat},
-        {QStringLiteral("prop"), Tag::Prop},
-        {QStringLiteral("getetag"), Tag::Getetag},
-        {QStringLiteral("resourcetype"), Tag::Resourcetype},
-        {QStringLiteral("displayname"), Tag::Displayname},
-        {QStringLiteral("current-user-principal"), Tag::Principal},
-        {QStringLiteral("sync-token"), Tag::SyncToken},
-        {QStringLiteral("valid-sync-token"), Tag::ValidSyncToken},
+    struct Known {
+        bool cardDav; // else DAV:
+        const char *name;
+        Tag tag;
     };
-    static const std::map<QString, Tag> cardDav = {
-        {QStringLiteral("address-data"), Tag::AddressData},
-        {QStringLiteral("addressbook"), Tag::Addressbook},
-        {QStringLiteral("addressbook-home-set"), Tag::Home},
+    static constexpr Known kKnown[] = {
+        {false, "multistatus", Tag::Multistatus},
+        {false, "response", Tag::Response},
+        {false, "href", Tag::Href},
+        {false, "status", Tag::Status},
+        {false, "propstat", Tag::Propstat},
+        {false, "prop", Tag::Prop},
+        {false, "getetag", Tag::Getetag},
+        {false, "resourcetype", Tag::Resourcetype},
+        {false, "displayname", Tag::Displayname},
+        {false, "current-user-principal", Tag::Principal},
+        {false, "sync-token", Tag::SyncToken},
+        {false, "valid-sync-token", Tag::ValidSyncToken},
+        {true, "address-data", Tag::AddressData},
+        {true, "addressbook", Tag::Addressbook},
+        {true, "addressbook-home-set", Tag::Home},
     };
-    const auto &table = ns == kDav ? dav : ns == kCardDav ? cardDav : std::map<QString, Tag>{};
-    const auto found = table.find(name.toString());
-    return found == table.end() ? Tag::Other : found->second;
+    const bool dav = ns == kDav;
+    if (!dav && ns != kCardDav)
+        return Tag::Other;
+    for (const Known &known : kKnown)
+        if (known.cardDav != dav && name == QLatin1String(known.name))
+            return known.tag;
+    return Tag::Other;
 }
 
 int StatusCode(QStringView line) // "HTTP/1.1 404 Not Found"
@@ -117,6 +125,13 @@ QByteArray PropfindBody(const char *props)
                              "<d:propfind xmlns:d=\"DAV:\" "
                              "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop>") +
            props + QByteArrayLiteral("</d:prop></d:propfind>");
+}
+
+// A card's address as the cache knows it (encoded); empty for the collection itself.
+QString CardHref(const QUrl &book, const QString &href)
+{
+    const QString path = book.resolved(QUrl(href)).path(QUrl::FullyEncoded);
+    return path == book.path(QUrl::FullyEncoded) ? QString() : path;
 }
 
 QByteArray Escaped(const QString &text)
@@ -282,14 +297,16 @@ void CardDavSync::Answer::End(Tag tag)
     }
 }
 
-CardDavSync::CardDavSync(Account account, std::optional<AddressBookCache> cache, int timeoutMs,
-                         QObject *parent)
+CardDavSync::CardDavSync(Account account, QString cachePath, int timeoutMs, QObject *parent)
     : QObject(parent)
     , m_account(std::move(account))
-    , m_old(std::move(cache))
+    , m_cachePath(std::move(cachePath))
     , m_timeoutMs(timeoutMs)
     , m_network(new QNetworkAccessManager(this))
 {
+    m_account.url = m_account.url.adjusted(QUrl::RemoveUserInfo);
+    if (!m_cachePath.isEmpty())
+        m_old = LoadAddressBookCache(m_cachePath);
     // The password goes only where the source's address points: redirects are followed
     // here, never by Qt.
     m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
@@ -405,7 +422,6 @@ void CardDavSync::OnReadyRead()
     Answer &answer = *m_answer;
     const QByteArray piece = m_reply->readAll();
     answer.bytes += piece.size();
-    m_outcome.bytesRead += piece.size();
     if (answer.bytes > kMaxAnswerBytes) {
         Fail(SyncOutcome::Result::BadAnswer, tr("Die Antwort des Servers ist zu groß."));
         return;
@@ -413,9 +429,7 @@ void CardDavSync::OnReadyRead()
     answer.xml.addData(piece);
     answer.Parse();
     if (!answer.fault.isEmpty())
-        Fail(SyncOutcome::Result::BadAnswer,
-             tr("Die Antwort des Servers %1 ist kein lesbares WebDAV (%2).")
-                 .arg(answer.url.host(), answer.fault));
+        FailUnreadable(answer);
     else if (answer.kept > kMaxKeptBytes)
         Fail(SyncOutcome::Result::BadAnswer, tr("Das Adressbuch ist zu groß."));
 }
@@ -474,9 +488,7 @@ void CardDavSync::OnReplyFinished()
         if (answer.fault.isEmpty() && answer.xml.hasError())
             answer.fault = answer.xml.errorString();
         if (!answer.fault.isEmpty()) {
-            Fail(SyncOutcome::Result::BadAnswer,
-                 tr("Die Antwort des Servers %1 ist kein lesbares WebDAV (%2).")
-                     .arg(host, answer.fault));
+            FailUnreadable(answer);
             return;
         }
     }
@@ -490,19 +502,41 @@ void CardDavSync::Fail(SyncOutcome::Result result, const QString &message)
     m_done = true;
     m_outcome.result = result;
     m_outcome.message = message;
+    if (result == SyncOutcome::Result::Unreachable) {
+        m_outcome.message = tr("nicht erreichbar (%1)").arg(message);
+        if (m_old)
+            m_outcome.message +=
+                tr("; gezeigt wird der Stand vom %1")
+                    .arg(m_old->saved.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+    }
     if (m_reply)
         m_reply->abort();
     // Told from the event loop, never from inside Start() or a caller's own call.
     QMetaObject::invokeMethod(this, &CardDavSync::Finished, Qt::QueuedConnection);
 }
 
+void CardDavSync::FailUnreadable(const Answer &answer)
+{
+    Fail(SyncOutcome::Result::BadAnswer,
+         tr("Die Antwort des Servers %1 ist kein lesbares WebDAV (%2).")
+             .arg(answer.url.host(), answer.fault));
+}
+
 void CardDavSync::Succeed()
 {
     if (m_done)
         return;
+    m_result.saved = QDateTime::currentDateTime();
+    QString why;
+    if (!m_findOnly && !m_cachePath.isEmpty() &&
+        !SaveAddressBookCache(m_cachePath, m_result, &why)) {
+        Fail(SyncOutcome::Result::BadAnswer,
+             tr("Der Zwischenspeicher %1 lässt sich nicht schreiben: %2")
+                 .arg(QDir::toNativeSeparators(m_cachePath), why));
+        return;
+    }
     m_done = true;
     m_outcome.result = SyncOutcome::Result::Updated;
-    m_result.saved = QDateTime::currentDateTime();
     QMetaObject::invokeMethod(this, &CardDavSync::Finished, Qt::QueuedConnection);
 }
 
@@ -579,19 +613,24 @@ void CardDavSync::SyncNextBook()
         Succeed();
         return;
     }
+    // What the last read kept of this book is what is asked about.
     CachedBook &book = m_books[m_bookIndex];
     m_cards.clear();
     m_toFetch.clear();
-    m_fullSync = true;
+    book.syncToken.clear();
     if (m_old)
         for (const CachedBook &old : m_old->books)
             if (old.url == book.url) {
                 book.syncToken = old.syncToken;
-                m_cards = old.cards;
-                m_fullSync = false;
+                for (const CachedCard &card : old.cards)
+                    m_cards.emplace(card.href, card);
             }
-    if (m_fullSync)
-        book.syncToken.clear();
+    SendSync();
+}
+
+void CardDavSync::SendSync()
+{
+    const CachedBook &book = m_books[m_bookIndex];
     Send("REPORT", QUrl(book.url), 0,
          QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
                            "<d:sync-collection xmlns:d=\"DAV:\" "
@@ -618,10 +657,9 @@ void CardDavSync::OnSync(Answer &answer)
     if (answer.status != 207 || answer.syncToken.isEmpty()) {
         if (!book.syncToken.isEmpty() &&
             (answer.validSyncTokenError || answer.status == 403 || answer.status == 409)) {
-            // The server forgot our token: read the book whole again.
-            std::erase_if(m_old->books,
-                          [&book](const CachedBook &old) { return old.url == book.url; });
-            SyncNextBook();
+            // The server forgot our token: the whole book is asked for again.
+            book.syncToken.clear();
+            SendSync();
             return;
         }
         // No sync-collection here: the cards' versions tell what changed.
@@ -629,37 +667,37 @@ void CardDavSync::OnSync(Answer &answer)
         Send("PROPFIND", QUrl(book.url), 1, PropfindBody("<d:getetag/>"), &CardDavSync::OnEtags);
         return;
     }
-    const QUrl base(book.url);
-    if (m_fullSync)
-        m_cards.clear();
-    auto position = [this](const QString &href) {
-        return std::find_if(m_cards.begin(), m_cards.end(),
-                            [&href](const CachedCard &card) { return card.href == href; });
-    };
+    // Without a token the server lists every card; with one, only what changed.
+    TakeListing(answer, book.syncToken.isEmpty());
+    book.syncToken = answer.syncToken;
+    FetchChanged();
+}
+
+void CardDavSync::TakeListing(Answer &answer, bool whole)
+{
+    const QUrl base(m_books[m_bookIndex].url);
+    // A card whose version is the one kept needs no fetching.
+    const std::map<QString, CachedCard> known = whole ? std::exchange(m_cards, {}) : m_cards;
     for (DavResponse &response : answer.responses) {
-        const QString href = base.resolved(QUrl(response.href)).path(QUrl::FullyEncoded);
-        if (href == base.path(QUrl::FullyEncoded))
+        const QString href = CardHref(base, response.href);
+        if (href.isEmpty())
             continue;
-        auto card = position(href);
         if (response.status == 404) {
-            if (card != m_cards.end())
-                m_cards.erase(card);
-            ++m_outcome.cardsChanged;
+            m_cards.erase(href);
             continue;
         }
         if (response.etag.isEmpty() && !response.hasVcard)
             continue;
-        if (card == m_cards.end())
-            card = m_cards.insert(m_cards.end(), CachedCard{href, {}, {}});
-        card->etag = response.etag;
-        ++m_outcome.cardsChanged;
-        if (response.hasVcard)
-            card->vcard = std::move(response.vcard);
-        else
-            m_toFetch += href;
+        QByteArray vcard = std::move(response.vcard);
+        if (!response.hasVcard) {
+            const auto old = known.find(href);
+            if (old != known.end() && old->second.etag == response.etag)
+                vcard = old->second.vcard;
+            else
+                m_toFetch += href;
+        }
+        m_cards[href] = {href, response.etag, vcard};
     }
-    book.syncToken = answer.syncToken;
-    FetchChanged();
 }
 
 bool CardDavSync::Listed(const Answer &answer)
@@ -677,24 +715,7 @@ void CardDavSync::OnEtags(Answer &answer)
 {
     if (!Listed(answer))
         return;
-    const QUrl base(m_books[m_bookIndex].url);
-    std::vector<CachedCard> listed;
-    for (const DavResponse &response : answer.responses) {
-        const QString href = base.resolved(QUrl(response.href)).path(QUrl::FullyEncoded);
-        if (href == base.path(QUrl::FullyEncoded) || response.etag.isEmpty())
-            continue;
-        const auto old =
-            std::find_if(m_cards.begin(), m_cards.end(),
-                         [&href](const CachedCard &card) { return card.href == href; });
-        if (old != m_cards.end() && old->etag == response.etag) {
-            listed.push_back(std::move(*old));
-            continue;
-        }
-        listed.push_back({href, response.etag, {}});
-        m_toFetch += href;
-        ++m_outcome.cardsChanged;
-    }
-    m_cards = std::move(listed);
+    TakeListing(answer, true);
     FetchChanged();
 }
 
@@ -722,14 +743,12 @@ void CardDavSync::OnMultiget(Answer &answer)
         return;
     const QUrl base(m_books[m_bookIndex].url);
     for (DavResponse &response : answer.responses) {
-        const QString href = base.resolved(QUrl(response.href)).path(QUrl::FullyEncoded);
-        const auto card = std::find_if(m_cards.begin(), m_cards.end(),
-                                       [&href](const CachedCard &c) { return c.href == href; });
+        const auto card = m_cards.find(CardHref(base, response.href));
         if (card == m_cards.end() || !response.hasVcard)
             continue;
-        card->vcard = std::move(response.vcard);
+        card->second.vcard = std::move(response.vcard);
         if (!response.etag.isEmpty())
-            card->etag = response.etag;
+            card->second.etag = response.etag;
     }
     FetchChanged();
 }
@@ -737,11 +756,12 @@ void CardDavSync::OnMultiget(Answer &answer)
 void CardDavSync::FinishBook()
 {
     CachedBook &book = m_books[m_bookIndex];
-    // A card the server listed but did not hand out is not known.
-    std::erase_if(m_cards, [](const CachedCard &card) { return card.vcard.isEmpty(); });
-    std::sort(m_cards.begin(), m_cards.end(),
-              [](const CachedCard &a, const CachedCard &b) { return a.href < b.href; });
-    book.cards = std::move(m_cards);
+    book.cards.clear();
+    // In the order of their addresses; a card the server listed but did not hand out is
+    // not known.
+    for (auto &[href, card] : m_cards)
+        if (!card.vcard.isEmpty())
+            book.cards.push_back(std::move(card));
     m_cards.clear();
     m_result.books.push_back(book);
     ++m_bookIndex;
@@ -751,23 +771,10 @@ void CardDavSync::FinishBook()
 SyncOutcome SyncAddressBook(const QString &source, const QString &user, const QString &password,
                             int timeoutMs)
 {
-    const QString cachePath = AddressBookCachePath(source);
-    CardDavSync sync({RemoteSourceUrl(source).adjusted(QUrl::RemoveUserInfo), user, password},
-                     LoadAddressBookCache(cachePath), timeoutMs);
+    CardDavSync sync({QUrl(source), user, password}, AddressBookCachePath(source), timeoutMs);
     QEventLoop loop;
     QObject::connect(&sync, &CardDavSync::Finished, &loop, &QEventLoop::quit);
     sync.Start();
     loop.exec();
-    SyncOutcome outcome = sync.Outcome();
-    if (outcome.result == SyncOutcome::Result::Updated) {
-        QString why;
-        if (!SaveAddressBookCache(cachePath, sync.Result(), &why)) {
-            outcome.result = SyncOutcome::Result::BadAnswer;
-            outcome.message =
-                QCoreApplication::translate(
-                    "CardDavSync", "Der Zwischenspeicher %1 lässt sich nicht schreiben: %2")
-                    .arg(QDir::toNativeSeparators(cachePath), why);
-        }
-    }
-    return outcome;
+    return sync.Outcome();
 }

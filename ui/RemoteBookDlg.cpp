@@ -88,9 +88,8 @@ void CRemoteBookDlg::OnFind()
     delete m_sync;
     m_books->clear();
     m_foundFor.clear();
-    m_sync = new CardDavSync({RemoteSourceUrl(address).adjusted(QUrl::RemoveUserInfo),
-                              m_user->text().trimmed(), m_password->text()},
-                             std::nullopt, timeoutMs, this);
+    m_sync = new CardDavSync({QUrl(address), m_user->text().trimmed(), m_password->text()}, {},
+                             timeoutMs, this);
     m_sync->SetFindOnly(true);
     connect(m_sync, &CardDavSync::Finished, this, &CRemoteBookDlg::OnFound);
     m_status->setText(tr("Suche Adressbücher ..."));

@@ -87,24 +87,14 @@ void RemoteSync::Begin(const QString &source, const QString &user, std::optional
     const int timeoutMs = m_timeoutMs;
     QMetaObject::invokeMethod(
         m_worker, [this, alive = m_alive, source, user, password = *password, typed, timeoutMs] {
-            const QString cachePath = AddressBookCachePath(source);
-            auto *sync = new CardDavSync(
-                {RemoteSourceUrl(source).adjusted(QUrl::RemoveUserInfo), user, password},
-                LoadAddressBookCache(cachePath), timeoutMs, m_worker);
+            auto *sync = new CardDavSync({QUrl(source), user, password},
+                                         AddressBookCachePath(source), timeoutMs, m_worker);
             QObject::connect(sync, &CardDavSync::Finished, sync, [=, this] {
-                SyncOutcome outcome = sync->Outcome();
-                if (outcome.result == SyncOutcome::Result::Updated) {
-                    QString why;
-                    if (!SaveAddressBookCache(cachePath, sync->Result(), &why)) {
-                        outcome.result = SyncOutcome::Result::BadAnswer;
-                        outcome.message =
-                            tr("Der Zwischenspeicher lässt sich nicht schreiben: %1").arg(why);
-                    }
-                }
                 sync->deleteLater();
                 if (*alive)
-                    QMetaObject::invokeMethod(
-                        this, [=, this] { Finished(source, user, password, typed, outcome); });
+                    QMetaObject::invokeMethod(this, [=, this, outcome = sync->Outcome()] {
+                        Finished(source, user, password, typed, outcome);
+                    });
             });
             sync->Start();
         });
@@ -131,18 +121,7 @@ void RemoteSync::Finished(const QString &source, const QString &user, const QStr
     }
     m_running.remove(source);
     m_lastRead.insert(source, QDateTime::currentDateTimeUtc());
-    QString note;
-    if (outcome.result == SyncOutcome::Result::Unreachable) {
-        const std::optional<AddressBookCache> cache =
-            LoadAddressBookCache(AddressBookCachePath(source));
-        note = tr("nicht erreichbar (%1)").arg(outcome.message);
-        if (cache)
-            note += tr("; gezeigt wird der Stand vom %1")
-                        .arg(cache->saved.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
-    } else if (outcome.result != SyncOutcome::Result::Updated) {
-        note = outcome.message;
-    }
-    SetNote(source, note);
+    SetNote(source, outcome.result == SyncOutcome::Result::Updated ? QString() : outcome.message);
     if (outcome.result == SyncOutcome::Result::Updated)
         emit CacheUpdated();
 }
