@@ -370,13 +370,14 @@ void CardDavSync::Start()
 void CardDavSync::Send(const QByteArray &method, const QUrl &url, int depth, const QByteArray &body,
                        Handler handler, int redirects)
 {
-    // An address a server names (a principal, a home, a book) is held to the same rule as
-    // a redirect.
+    // A redirect, and an address a server names (a principal, a home, a book), alike.
     if (!MayCarryPassword(m_account.url, url)) {
+        const QString where = url.toString(QUrl::RemoveUserInfo);
         Fail(SyncOutcome::Result::Refused,
-             tr("Der Server verweist auf einen anderen Server (%1). Festmark schickt das "
-                "Passwort nur an den Server der Adresse: bitte diese Adresse eintragen.")
-                 .arg(url.toString(QUrl::RemoveUserInfo)));
+             (redirects > 0 ? tr("Der Server leitet auf einen anderen Server um (%1).").arg(where)
+                            : tr("Der Server verweist auf einen anderen Server (%1).").arg(where)) +
+                 tr(" Festmark schickt das Passwort nur an den Server der Adresse: bitte diese "
+                    "Adresse eintragen."));
         return;
     }
     m_answer = std::make_unique<Answer>();
@@ -465,13 +466,6 @@ void CardDavSync::OnReplyFinished()
             answer.url.resolved(reply->header(QNetworkRequest::LocationHeader).toUrl());
         if (!target.isValid() || answer.redirects >= kMaxRedirects) {
             Fail(SyncOutcome::Result::BadAnswer, tr("Der Server leitet im Kreis um."));
-            return;
-        }
-        if (!MayCarryPassword(m_account.url, target)) {
-            Fail(SyncOutcome::Result::Refused,
-                 tr("Der Server leitet auf einen anderen Server um (%1). Festmark schickt das "
-                    "Passwort nur an den Server der Adresse: bitte diese Adresse eintragen.")
-                     .arg(target.toString(QUrl::RemoveUserInfo)));
             return;
         }
         const QByteArray method = answer.method;
